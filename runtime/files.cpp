@@ -1,0 +1,91 @@
+#include "runtime/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include "runtime/gbk.h"
+
+namespace zorvel {
+
+std::string NativePath(std::string_view gbkName) {
+  std::string path = gbk::ToUtf8(gbkName);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+bool ReadWholeFile(const std::string& nativePath, std::string& contents) {
+  contents.clear();
+  const int fd = open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    close(fd);
+    return false;
+  }
+  if (st.st_size > 0) contents.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      close(fd);
+      contents.clear();
+      return false;
+    }
+    contents.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return true;
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::string& nativePath, std::string_view contents) {
+  if (nativePath.empty()) return false;
+  std::string temp = nativePath + ".XXXXXX";
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  mode_t mode = 0644;
+  if (stat(nativePath.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
+  if (close(fd) != 0 || !written || rename(temp.c_str(), nativePath.c_str()) != 0) {
+    unlink(temp.c_str());
+    return false;
+  }
+  // The rename itself is made durable by flushing the folder.
+  const int dir = open(FolderOf(nativePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
+}
+
+}  // namespace zorvel

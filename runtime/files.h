@@ -1,0 +1,24 @@
+// The file layer: every command that takes a file name goes through it. Names arrive
+// as GBK texts in the Windows form (program folder + "\奖品图片\" + N + ".jpg"); the
+// operating system sees UTF-8 with forward slashes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zorvel {
+
+// GBK file name -> native path: GBK to UTF-8 first (a GBK trail byte may be 0x5C),
+// then every backslash becomes a slash.
+std::string NativePath(std::string_view gbkName);
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& nativePath, std::string& contents);
+
+// Replaces a file's contents atomically: the bytes go to a new file beside it, which
+// is flushed to the disk and renamed over the target, so that a crash leaves either
+// the old or the new file. The target keeps its permission bits. False on failure,
+// with the target untouched.
+bool ReplaceFileAtomically(const std::string& nativePath, std::string_view contents);
+
+}  // namespace zorvel

@@ -1,0 +1,42 @@
+// The life of the process as the runtime keeps it: the program folder, the
+// application's clean-up routine, the steps of the clean-up, and the end of the
+// program.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace zorvel {
+
+// Folder of the executable without a trailing separator, and the file name alone, as
+// GBK texts owned by the runtime (not to be freed).
+const char* RunDirectory();
+const char* ProgramFileName();
+
+// Start-up of the runtime: records the program folder and makes it the current
+// directory.
+void InitializeRuntime();
+
+// The routine the application registers to free its globals; called once at an
+// orderly end, forgotten by a runtime error.
+void RegisterCleanupRoutine(void (*routine)());
+void ForgetCleanupRoutine();
+
+// Parts of the runtime that own something to release at the end (windows, sounds)
+// add a step; the clean-up runs the steps in the order they were added.
+void AddShutdownStep(std::function<void(int code)> step);
+
+// The clean-up: marks the program as exiting, runs the clean-up routine once, then
+// the shutdown steps.
+void Shutdown(int code);
+bool Exiting();
+
+// Clean-up, then the end of the process with the code (-1 shows as 255).
+[[noreturn]] void EndProgram(int code);
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 like the system tick count.
+// Tests may put their own clock in place (null restores the real one).
+std::uint32_t TickCount();
+void SetTickSource(std::uint32_t (*source)());
+
+}  // namespace zorvel

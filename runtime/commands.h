@@ -6,6 +6,7 @@
 
 namespace zorvel::cmd {
 
+// Declares (and in the command files, defines) a command routine.
 #define ZORVEL_COMMAND(name) void name(TypedValue* result, int argc, const TypedValue* args)
 
 // ---- Text (double-byte aware; positions and lengths in bytes, 1-based) ----
@@ -59,7 +60,5 @@ ZORVEL_COMMAND(ReadRegistryText);  // root, path, [default] -> text
 // ---- System ----
 ZORVEL_COMMAND(RunDirectory);  // -> text
 ZORVEL_COMMAND(RunProgram);    // command line, [wait], [show 1-6] -> logical
-
-#undef ZORVEL_COMMAND
 
 }  // namespace zorvel::cmd

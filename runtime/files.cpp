@@ -66,7 +66,12 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& nativePath, std::string_view contents) {
+namespace {
+
+// Writes a new file beside the target with fill(), flushes it and renames it over the
+// target. The target keeps its permission bits; a new one gets the usual 0644.
+template <class Fill>
+bool ReplaceWith(const std::string& nativePath, Fill fill) {
   if (nativePath.empty()) return false;
   std::string temp = nativePath + ".XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
@@ -74,7 +79,7 @@ bool ReplaceFileAtomically(const std::string& nativePath, std::string_view conte
   struct stat st {};
   mode_t mode = 0644;
   if (stat(nativePath.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, contents) && fsync(fd) == 0;
+  const bool written = fchmod(fd, mode) == 0 && fill(fd) && fsync(fd) == 0;
   if (close(fd) != 0 || !written || rename(temp.c_str(), nativePath.c_str()) != 0) {
     unlink(temp.c_str());
     return false;
@@ -86,6 +91,33 @@ bool ReplaceFileAtomically(const std::string& nativePath, std::string_view conte
     close(dir);
   }
   return true;
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::string& nativePath, std::string_view contents) {
+  return ReplaceWith(nativePath, [&](int fd) { return WriteAll(fd, contents); });
+}
+
+bool CopyFileAtomically(const std::string& sourcePath, const std::string& targetPath) {
+  const int in = open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st {};
+  bool ok = fstat(in, &st) == 0 && S_ISREG(st.st_mode);
+  ok = ok && ReplaceWith(targetPath, [&](int out) {
+         char buffer[65536];
+         for (;;) {
+           const ssize_t n = read(in, buffer, sizeof buffer);
+           if (n == 0) return true;
+           if (n < 0) {
+             if (errno == EINTR) continue;
+             return false;
+           }
+           if (!WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
+         }
+       });
+  close(in);
+  return ok;
 }
 
 }  // namespace zorvel

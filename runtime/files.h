@@ -21,4 +21,8 @@ bool ReadWholeFile(const std::string& nativePath, std::string& contents);
 // with the target untouched.
 bool ReplaceFileAtomically(const std::string& nativePath, std::string_view contents);
 
+// Copies a file the same way: the target is replaced atomically (an existing target
+// is overwritten; a missing folder is not created). False on failure.
+bool CopyFileAtomically(const std::string& sourcePath, const std::string& targetPath);
+
 }  // namespace zorvel

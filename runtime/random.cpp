@@ -1,1 +1,60 @@
+#include "runtime/random.h"
+
+#include <utility>
+
 #include "runtime/commands.h"
+#include "runtime/program.h"
+
+namespace zorvel {
+
+CrtRandom& ProgramRandom() {
+  static CrtRandom generator;
+  return generator;
+}
+
+std::uint32_t UniformBelow(CrtRandom& generator, std::uint64_t count) {
+  if (count <= 1) return 0;
+  // Draw enough 15-bit outputs to cover the count, then reject the values at the top
+  // that would make the lower values more likely than the higher ones.
+  int outputs = 1;
+  while (outputs < 3 && (std::uint64_t{1} << (15 * outputs)) < count) ++outputs;
+  const std::uint64_t span = std::uint64_t{1} << (15 * outputs);
+  const std::uint64_t limit = span - span % count;
+  for (;;) {
+    std::uint64_t r = 0;
+    for (int i = 0; i < outputs; ++i) r = r << 15 | static_cast<std::uint64_t>(generator.Next());
+    if (r < limit) return static_cast<std::uint32_t>(r % count);
+  }
+}
+
+std::uint32_t NextAutomaticSeed() {
+  static std::uint32_t counter = 0;
+  const std::uint32_t seed = TickCount() + counter;
+  counter += (seed & 0xFF) + 100;
+  return seed;
+}
+
+namespace cmd {
+
+void SeedRandom(TypedValue*, int argc, const TypedValue* args) {
+  const Arguments a(argc, args);
+  ProgramRandom().Seed(a.present(0) ? static_cast<std::uint32_t>(a.integer(0)) : NextAutomaticSeed());
+}
+
+void RandomNumber(TypedValue* result, int argc, const TypedValue* args) {
+  const Arguments a(argc, args);
+  std::int64_t low = a.present(0) ? a.integer(0) : 0;
+  std::int64_t high = a.present(1) ? a.integer(1) : 0x7FFFFFFF;
+  if (low < 0) low = 0;
+  if (high < 0) high = 0;
+  if (low > high) std::swap(low, high);
+  if (low == high) {
+    *result = TypedValue::Integer(static_cast<std::int32_t>(low));
+    return;
+  }
+  const auto count = static_cast<std::uint64_t>(high - low) + 1;
+  *result = TypedValue::Integer(static_cast<std::int32_t>(low + UniformBelow(ProgramRandom(), count)));
+}
+
+}  // namespace cmd
+}  // namespace zorvel

@@ -1,0 +1,35 @@
+// The program's random numbers: the C runtime's 15-bit linear congruential generator,
+// which the seed command seeds and the random-number command draws from.
+#pragma once
+
+#include <cstdint>
+
+namespace zorvel {
+
+class CrtRandom {
+ public:
+  explicit CrtRandom(std::uint32_t seed = 1) : state_(seed) {}
+  void Seed(std::uint32_t seed) { state_ = seed; }
+  // state := state * 214013 + 2531011 (mod 2^32); the output is bits 16..30.
+  int Next() {
+    state_ = state_ * 214013u + 2531011u;
+    return static_cast<int>(state_ >> 16 & 0x7FFF);
+  }
+
+ private:
+  std::uint32_t state_;
+};
+
+// The generator the commands use; starts seeded with 1, as the C runtime does.
+CrtRandom& ProgramRandom();
+
+// A value of [0, count) with every value equally likely, for count from 1 to 2^32:
+// as many 15-bit outputs as the count needs, the uneven top of the range rejected.
+std::uint32_t UniformBelow(CrtRandom& generator, std::uint64_t count);
+
+// The seed the seed command takes when it is given none: the tick count plus a
+// counter that grows by (seed & 0xFF) + 100 each time, so that two seeds in the same
+// millisecond differ.
+std::uint32_t NextAutomaticSeed();
+
+}  // namespace zorvel

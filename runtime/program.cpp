@@ -5,8 +5,9 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <vector>
+#include <map>
 
+#include "runtime/dll.h"
 #include "runtime/gbk.h"
 
 namespace zorvel {
@@ -40,9 +41,14 @@ const ProgramFolder& Folder() {
 void (*g_cleanupRoutine)() = nullptr;
 bool g_exiting = false;
 
-std::vector<std::function<void(int)>>& ShutdownSteps() {
-  static std::vector<std::function<void(int)>> steps;
+std::multimap<ShutdownPhase, std::function<void(int)>>& ShutdownSteps() {
+  static std::multimap<ShutdownPhase, std::function<void(int)>> steps;
   return steps;
+}
+
+void RunPhase(ShutdownPhase phase, int code) {
+  const auto [begin, end] = ShutdownSteps().equal_range(phase);
+  for (auto it = begin; it != end; ++it) it->second(code);
 }
 
 std::uint32_t SteadyTicks() {
@@ -63,17 +69,23 @@ void InitializeRuntime() {
 
 void RegisterCleanupRoutine(void (*routine)()) { g_cleanupRoutine = routine; }
 void ForgetCleanupRoutine() { g_cleanupRoutine = nullptr; }
-void AddShutdownStep(std::function<void(int)> step) { ShutdownSteps().push_back(std::move(step)); }
+void AddShutdownStep(ShutdownPhase phase, std::function<void(int)> step) {
+  ShutdownSteps().emplace(phase, std::move(step));
+}
 bool Exiting() { return g_exiting; }
 
 void Shutdown(int code) {
   if (g_exiting) return;
   g_exiting = true;
+  RunPhase(ShutdownPhase::kWindows, code);
   if (auto routine = g_cleanupRoutine) {
     g_cleanupRoutine = nullptr;
     routine();
   }
-  for (auto& step : ShutdownSteps()) step(code);
+  RunPhase(ShutdownPhase::kLibraries, code);
+  RunPhase(ShutdownPhase::kModules, code);
+  ReleaseDllCommands();
+  RunPhase(ShutdownPhase::kResources, code);
 }
 
 void EndProgram(int code) {

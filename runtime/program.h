@@ -22,12 +22,18 @@ void InitializeRuntime();
 void RegisterCleanupRoutine(void (*routine)());
 void ForgetCleanupRoutine();
 
-// Parts of the runtime that own something to release at the end (windows, sounds)
-// add a step; the clean-up runs the steps in the order they were added.
-void AddShutdownStep(std::function<void(int code)> step);
+// Parts of the runtime that own something to release at the end add a step to one of
+// the phases of the clean-up; within a phase, steps run in the order they were added.
+enum class ShutdownPhase {
+  kWindows,    // window tables, before the application's clean-up routine
+  kLibraries,  // component libraries are told that the program ends
+  kModules,    // libraries loaded for DLL commands are released
+  kResources,  // runtime-owned objects; sounds stopped and their threads waited for
+};
+void AddShutdownStep(ShutdownPhase phase, std::function<void(int code)> step);
 
-// The clean-up: marks the program as exiting, runs the clean-up routine once, then
-// the shutdown steps.
+// The clean-up: marks the program as exiting, runs the window steps, the clean-up
+// routine once, then the other phases in order.
 void Shutdown(int code);
 bool Exiting();
 

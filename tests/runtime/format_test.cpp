@@ -141,10 +141,11 @@ TEST(RuntimeErrorDeathTest, OrderlyEndRunsTheCleanupOnce) {
   EXPECT_EXIT(
       {
         RegisterCleanupRoutine(CleanupWritesMarker);
-        AddShutdownStep([](int code) { std::fprintf(stderr, "step %d\n", code); });
+        AddShutdownStep(ShutdownPhase::kResources, [](int code) { std::fprintf(stderr, "sounds %d\n", code); });
+        AddShutdownStep(ShutdownPhase::kWindows, [](int code) { std::fprintf(stderr, "windows %d\n", code); });
         EndProgram(3);
       },
-      testing::ExitedWithCode(3), "^cleanup ran\nstep 3\n$");
+      testing::ExitedWithCode(3), "^windows 3\ncleanup ran\nsounds 3\n$");
 }
 
 int HookAnswer(int count, int code, const char* message) {

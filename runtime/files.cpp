@@ -1,5 +1,6 @@
 #include "runtime/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,6 +65,15 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// New contents are written to a hidden file beside the target, named after it
+// (".config.a.zorvel-XXXXXX"), so that one left by a crash is recognisable.
+std::string TemporaryPrefix(const std::string& path) {
+  const auto slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return folder + "." + name + ".zorvel-";
+}
+
 }  // namespace
 
 namespace {
@@ -73,7 +83,7 @@ namespace {
 template <class Fill>
 bool ReplaceWith(const std::string& nativePath, Fill fill) {
   if (nativePath.empty()) return false;
-  std::string temp = nativePath + ".XXXXXX";
+  std::string temp = TemporaryPrefix(nativePath) + "XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
@@ -97,6 +107,21 @@ bool ReplaceWith(const std::string& nativePath, Fill fill) {
 
 bool ReplaceFileAtomically(const std::string& nativePath, std::string_view contents) {
   return ReplaceWith(nativePath, [&](int fd) { return WriteAll(fd, contents); });
+}
+
+void RemoveStaleTemporaries(const std::string& nativePath) {
+  const std::string prefix = TemporaryPrefix(nativePath);
+  const auto slash = prefix.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : prefix.substr(0, slash == 0 ? 1 : slash);
+  const std::string namePrefix = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() == namePrefix.size() + 6 && name.substr(0, namePrefix.size()) == namePrefix)
+      unlinkat(dirfd(dir), entry->d_name, 0);
+  }
+  closedir(dir);
 }
 
 bool CopyFileAtomically(const std::string& sourcePath, const std::string& targetPath) {

@@ -15,11 +15,16 @@ std::string NativePath(std::string_view gbkName);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& nativePath, std::string& contents);
 
-// Replaces a file's contents atomically: the bytes go to a new file beside it, which
+// Replaces a file's contents atomically: the bytes go to a new hidden file beside it
+// (".NAME.zorvel-XXXXXX"), which
 // is flushed to the disk and renamed over the target, so that a crash leaves either
 // the old or the new file. The target keeps its permission bits. False on failure,
 // with the target untouched.
 bool ReplaceFileAtomically(const std::string& nativePath, std::string_view contents);
+
+// Removes the hidden temporary files that writers of this file killed before their
+// rename left behind. Only safe while holding the lock all writers of the file take.
+void RemoveStaleTemporaries(const std::string& nativePath);
 
 // Copies a file the same way: the target is replaced atomically (an existing target
 // is overwritten; a missing folder is not created). False on failure.

@@ -19,7 +19,7 @@ struct Utf8Source {
   consteval Utf8Source(const char (&s)[N]) { std::copy(s, s + N, text); }
 };
 
-consteval std::uint32_t LookUp(std::uint32_t cp) {
+constexpr std::uint32_t LookUp(std::uint32_t cp) {
   if (cp < 0x80) return cp;
   const auto* begin = std::begin(gbk_table::kUnicodeToGbk);
   const auto* end = std::end(gbk_table::kUnicodeToGbk);

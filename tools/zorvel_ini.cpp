@@ -1,1 +1,77 @@
-int main() { return 2; }
+// zorvel-ini: reads and edits the program's profile files (config.a, jieguo.a) from a
+// terminal, with exactly the rules the program itself uses.
+//
+//   zorvel-ini get FILE SECTION KEY [DEFAULT]   prints the value and a newline
+//   zorvel-ini set FILE SECTION KEY VALUE
+//   zorvel-ini delete FILE SECTION [KEY]        removes the key, or the whole section
+//
+// Arguments and output are UTF-8; the file holds GBK. FILE is a native path, used as
+// it is. Exit status: 0 done, 1 the write failed, 2 bad usage.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/profile/profile.h"
+#include "runtime/gbk.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: zorvel-ini get FILE SECTION KEY [DEFAULT] | set FILE SECTION KEY VALUE | delete FILE SECTION [KEY]";
+
+// One line on stderr: the reason, when there is one, and the usage.
+int BadUsage(const std::string& why = {}) {
+  if (why.empty()) std::fprintf(stderr, "%s\n", kUsage);
+  else std::fprintf(stderr, "zorvel-ini: %s; %s\n", why.c_str(), kUsage);
+  return 2;
+}
+
+// A UTF-8 argument in GBK, or nothing when some character has no GBK code.
+std::optional<std::string> ToGbk(std::string_view utf8) {
+  bool lossless = true;
+  std::string gbk = zorvel::gbk::FromUtf8(utf8, &lossless);
+  if (!lossless) return std::nullopt;
+  return gbk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (args.empty()) return BadUsage();
+  const std::string_view command = args[0];
+  const std::size_t operands = args.size() - 1;
+  bool fits = false;
+  if (command == "get") fits = operands == 3 || operands == 4;
+  else if (command == "set") fits = operands == 4;
+  else if (command == "delete") fits = operands == 2 || operands == 3;
+  else return BadUsage("unknown command '" + std::string(command) + "'");
+  if (!fits) return BadUsage("wrong number of arguments for " + std::string(command));
+
+  const char* const names[] = {"SECTION", "KEY", command == "set" ? "VALUE" : "DEFAULT"};
+  const std::string path(args[1]);
+  std::vector<std::string> texts;  // SECTION, KEY and VALUE or DEFAULT, as GBK
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    std::optional<std::string> gbk = ToGbk(args[i]);
+    if (!gbk) return BadUsage(std::string(names[i - 2]) + " cannot be written in GBK: " + std::string(args[i]));
+    texts.push_back(std::move(*gbk));
+  }
+
+  if (command == "get") {
+    const std::string value = zorvel::profile::ReadString(path, texts[0], texts[1], texts.size() > 2 ? texts[2] : "");
+    const std::string out = zorvel::gbk::ToUtf8(value) + "\n";
+    return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0 ? 0 : 1;
+  }
+
+  std::optional<std::string_view> key, value;
+  if (texts.size() > 1) key = texts[1];
+  if (command == "set") value = texts[2];
+  if (const char* problem = zorvel::profile::EditProblem(texts[0], key, value)) return BadUsage(problem);
+  if (!zorvel::profile::WriteString(path, texts[0], key, value)) {
+    std::fprintf(stderr, "zorvel-ini: cannot write %s\n", path.c_str());
+    return 1;
+  }
+  return 0;
+}

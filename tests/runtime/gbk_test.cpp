@@ -30,7 +30,9 @@ TEST(GbkCodec, RoundTripsEveryCharacter) {
       bool lossless = false;
       const std::string back = gbk::FromUtf8(gbk::ToUtf8(bytes), &lossless);
       // A few code points have two GBK codes; the lower one comes back.
-      if (back != bytes) EXPECT_EQ(gbk::ToUnicode(gbk::FromUnicode(cp)), cp) << std::hex << lead << trail;
+      if (back != bytes) {
+        EXPECT_EQ(gbk::ToUnicode(gbk::FromUnicode(cp)), cp) << std::hex << lead << trail;
+      }
       EXPECT_TRUE(lossless);
     }
   }

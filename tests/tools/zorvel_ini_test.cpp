@@ -1,0 +1,146 @@
+// The zorvel-ini tool, run as a program: UTF-8 in and out, GBK in the file, exit
+// status 0 / 1 / 2.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/gbk_literal.h"
+
+extern char** environ;
+
+namespace zorvel {
+namespace {
+using namespace literals;
+
+const std::string kTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-ini";
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs the tool with args, its output going to files in folder.
+Outcome RunTool(const std::string& folder, const std::vector<std::string>& args) {
+  const std::string outPath = folder + "/.stdout", errPath = folder + "/.stderr";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> argv{const_cast<char*>(kTool.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  Outcome outcome;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, kTool.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  outcome.out = Slurp(outPath);
+  outcome.err = Slurp(errPath);
+  return outcome;
+}
+
+class ZorvelIni : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(kTool.c_str(), X_OK), 0) << "no tool at " << kTool;
+    std::string pattern = (std::filesystem::temp_directory_path() / "zorvel-ini-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  std::string folder_;
+};
+
+TEST_F(ZorvelIni, CommandsInSequence) {
+  const std::string file = folder_ + "/config.a";
+  struct Row {
+    std::vector<std::string> args;  // FILE is put in place of "@"
+    int status;
+    std::string out;
+    std::string errHas;                // a piece of stderr ("" for none at all)
+    std::optional<std::string> bytes;  // the file afterwards, when checked
+  } rows[] = {
+      {{"get", "@", "zbt", "主标题", "购物有奖活动"}, 0, "购物有奖活动\n", "", std::nullopt},
+      {{"set", "@", "zbt", "主标题", "新年抽奖"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
+      {{"set", "@", "yanse", "主标题字体", "宋体"}, 0, "", "",
+       "[zbt]\r\n主标题=新年抽奖\r\n[yanse]\r\n主标题字体=宋体\r\n"_gbk},
+      {{"get", "@", "ZBT", "主标题"}, 0, "新年抽奖\n", "", std::nullopt},
+      {{"get", "@", "zbt", "副标题", "默认  "}, 0, "默认\n", "", std::nullopt},
+      {{"set", "@", "zbt", "乚", "trail"}, 0, "", "", std::nullopt},
+      {{"get", "@", "zbt", "乚"}, 0, "trail\n", "", std::nullopt},
+      {{"delete", "@", "zbt", "乚"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n[yanse]\r\n主标题字体=宋体\r\n"_gbk},
+      {{"delete", "@", "yanse"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
+      {{"delete", "@", "nosuch", "k"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
+      // Characters without a GBK code are bad usage, and the message says which argument.
+      {{"set", "@", "zbt", "主标题", "😀"}, 2, "", "VALUE cannot be written in GBK", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
+      {{"set", "@", "zbt😀", "k", "v"}, 2, "", "SECTION cannot be written in GBK", std::nullopt},
+      {{"get", "@", "zbt", "k😀"}, 2, "", "KEY cannot be written in GBK", std::nullopt},
+      {{"get", "@", "zbt", "k", "😀"}, 2, "", "DEFAULT cannot be written in GBK", std::nullopt},
+      // Wrong shapes.
+      {{}, 2, "", "usage: zorvel-ini get", std::nullopt},
+      {{"get", "@", "zbt"}, 2, "", "usage:", std::nullopt},
+      {{"set", "@", "zbt", "k"}, 2, "", "usage:", std::nullopt},
+      {{"delete", "@"}, 2, "", "usage:", std::nullopt},
+      {{"remove", "@", "zbt"}, 2, "", "unknown command", std::nullopt},
+      {{"set", "@", "", "k", "v"}, 2, "", "empty section name", std::nullopt},
+      {{"set", "@", "zbt", "k", "a\nb"}, 2, "", "line break in the value", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& r = rows[i];
+    std::vector<std::string> args = r.args;
+    for (std::string& a : args) {
+      if (a == "@") a = file;
+    }
+    const Outcome got = RunTool(folder_, args);
+    EXPECT_EQ(got.status, r.status) << "row " << i << " stderr: " << got.err;
+    EXPECT_EQ(got.out, r.out) << "row " << i;
+    if (r.errHas.empty()) {
+      EXPECT_EQ(got.err, "") << "row " << i;
+    } else {
+      EXPECT_NE(got.err.find(r.errHas), std::string::npos) << "row " << i << " stderr: " << got.err;
+      EXPECT_EQ(got.err.find('\n'), got.err.size() - 1) << "row " << i << ": one line";
+    }
+    if (r.bytes) {
+      EXPECT_EQ(Slurp(file), *r.bytes) << "row " << i;
+    }
+  }
+}
+
+TEST_F(ZorvelIni, FailedWriteExitsWithOne) {
+  const Outcome got = RunTool(folder_, {"set", folder_ + "/missing/config.a", "zbt", "k", "v"});
+  EXPECT_EQ(got.status, 1);
+  EXPECT_NE(got.err.find("cannot write"), std::string::npos) << got.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ + "/missing"));
+}
+
+TEST_F(ZorvelIni, PrintsGbkFileAsUtf8) {
+  const std::string file = folder_ + "/jieguo.a";
+  std::ofstream(file, std::ios::binary) << "[ zjjg ]\r\nj1 = \"3.7\"\r\n名称 = 一等奖\r\n"_gbk;
+  EXPECT_EQ(RunTool(folder_, {"get", file, "zjjg", "j1"}).out, "3.7\n");
+  EXPECT_EQ(RunTool(folder_, {"get", file, "zjjg", "名称"}).out, "一等奖\n");
+  EXPECT_EQ(RunTool(folder_, {"get", folder_ + "/none.a", "zjjg", "j1", "0"}).out, "0\n") << "missing file";
+}
+
+}  // namespace
+}  // namespace zorvel

@@ -1,11 +1,10 @@
 #include "runtime/command.h"
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "runtime/error.h"
 #include "runtime/gbk_literal.h"
+#include "runtime/numbers.h"
 
 namespace zorvel {
 using namespace literals;
@@ -17,13 +16,6 @@ TypedValue Invoke(Command command, int argc, const TypedValue* args) {
 }
 
 namespace {
-
-// Truncation toward zero that stays defined for values out of range.
-std::int32_t TruncateToInteger(double d) {
-  if (!(d == d)) return std::numeric_limits<std::int32_t>::min();
-  if (d >= 2147483648.0 || d < -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(d);
-}
 
 [[noreturn]] void NotNumeric() { RuntimeError("欲转换数据类型不是数值"_gbk); }
 

@@ -71,7 +71,9 @@ TEST(FormatValue, LogicalTextAndBytes) {
   std::uint8_t* b = MakeByteSet("ab\0cd", 5);
   EXPECT_EQ(FormatValueString(TypedValue::ByteSet(b)), "ab");
   Free(b);
-  EXPECT_EQ(FormatValue(TypedValue::Integer(0) /*"0"*/) != nullptr, true);
+  char* zero = FormatValue(TypedValue::Integer(0));
+  EXPECT_STREQ(zero, "0") << "zero is a digit, not the empty text";
+  Free(zero);
   EXPECT_EQ(FormatValue(TypedValue{1, type::kWindow}), nullptr) << "unit values show nothing";
   EXPECT_EQ(FormatValue(TypedValue{1, type::kSubProgram}), nullptr);
 }

@@ -169,7 +169,7 @@ TEST(Invoke, ArgumentsAndOwnedResult) {
   EXPECT_EQ(g_seen[0].type, type::kInteger);
   EXPECT_EQ(g_seen[0].AsInteger(), 7);
   EXPECT_EQ(g_seen[1].type, 0u) << "an omitted argument has type code 0";
-  EXPECT_EQ(g_seen[1].value, 0u);
+  EXPECT_EQ(std::uint64_t{g_seen[1].value}, 0u) << "and value 0";  // copied: the field is packed
   EXPECT_EQ(g_seen[2].type, type::kText);
   EXPECT_EQ(g_seen[2].AsText(), kEmptyText) << "an empty text travels as a constant empty string";
   EXPECT_EQ(g_seen[3].AsByteSet(), kEmptyByteSet) << "an empty byte set travels as the constant {1, 0}";

@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <optional>
 #include <string>
 
@@ -18,18 +17,6 @@ namespace {
 std::string_view SkipLeadingBlanks(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
   return s;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 }  // namespace

@@ -45,8 +45,6 @@ bool ReadWholeFile(const std::string& nativePath, std::string& contents) {
   return true;
 }
 
-namespace {
-
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = write(fd, data.data(), data.size());
@@ -58,6 +56,8 @@ bool WriteAll(int fd, std::string_view data) {
   }
   return true;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path) {
   const auto slash = path.rfind('/');

@@ -15,6 +15,10 @@ std::string NativePath(std::string_view gbkName);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& nativePath, std::string& contents);
 
+// Writes all of data to a descriptor, going on after interrupted writes; false when the
+// system refuses part of it (a full disk).
+bool WriteAll(int fd, std::string_view data);
+
 // Replaces a file's contents atomically: the bytes go to a new hidden file beside it
 // (".NAME.zorvel-XXXXXX"), which
 // is flushed to the disk and renamed over the target, so that a crash leaves either

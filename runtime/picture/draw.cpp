@@ -1,0 +1,204 @@
+#include "runtime/picture/draw.h"
+
+#include <cstring>
+#include <vector>
+
+namespace zorvel {
+
+namespace {
+
+// 0x00BBGGRR as Qt's 0xAARRGGBB without alpha.
+constexpr QRgb RgbOf(std::uint32_t colour) {
+  return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+}
+
+std::uint32_t ReadLe32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+constexpr std::size_t kInfoHeader = 40;
+constexpr std::size_t kColourTable = 256 * 4;
+
+// Kinds 1 and 2: blue, green, red, rows bottom-up, no padding.
+QImage FromBgrBottomUp(const Picture& p) {
+  const std::size_t rowBytes = static_cast<std::size_t>(p.width) * 3;
+  if (p.width <= 0 || p.height <= 0 || p.pixelBytes < rowBytes * static_cast<std::size_t>(p.height)) return {};
+  QImage image(p.width, p.height, QImage::Format_RGB32);
+  if (image.isNull()) return {};
+  for (int y = 0; y < p.height; ++y) {
+    const std::uint8_t* in = p.pixels + static_cast<std::size_t>(p.height - 1 - y) * rowBytes;
+    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < p.width; ++x, in += 3) out[x] = 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
+  }
+  return image;
+}
+
+// Kinds 5 and 6: a bitmap-info header, 256 colours, 8-bit rows top-down padded to 4
+// bytes. A GIF's image lies at the top-left of its logical screen; the rest of the
+// screen is black, as a new device bitmap is.
+QImage FromIndexed(const Picture& p) {
+  if (p.pixelBytes < kInfoHeader + kColourTable) return {};
+  const auto width = static_cast<std::int32_t>(ReadLe32(p.pixels + 4));
+  const std::int32_t rawHeight = static_cast<std::int32_t>(ReadLe32(p.pixels + 8));
+  const std::int64_t height = rawHeight < 0 ? -static_cast<std::int64_t>(rawHeight) : rawHeight;
+  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return {};
+  const std::size_t stride = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+  if (p.pixelBytes < kInfoHeader + kColourTable + stride * static_cast<std::size_t>(height)) return {};
+  QRgb table[256];
+  const std::uint8_t* entry = p.pixels + kInfoHeader;
+  for (int i = 0; i < 256; ++i, entry += 4) table[i] = 0xFF000000u | entry[2] << 16 | entry[1] << 8 | entry[0];
+
+  const int screenWidth = p.kind == PictureKind::kGif ? p.width : width;
+  const int screenHeight = p.kind == PictureKind::kGif ? p.height : static_cast<int>(height);
+  if (screenWidth <= 0 || screenHeight <= 0) return {};
+  QImage image(screenWidth, screenHeight, QImage::Format_RGB32);
+  if (image.isNull()) return {};
+  image.fill(Qt::black);
+  const int rows = std::min<int>(screenHeight, static_cast<int>(height));
+  const int columns = std::min(screenWidth, width);
+  const std::uint8_t* pixels = p.pixels + kInfoHeader + kColourTable;
+  // Rows are stored top-down when the header's height is negative, as it is for the
+  // pictures the decoders make.
+  for (int y = 0; y < rows; ++y) {
+    const std::size_t sourceRow = rawHeight < 0 ? y : static_cast<std::size_t>(height - 1 - y);
+    const std::uint8_t* in = pixels + sourceRow * stride;
+    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < columns; ++x) out[x] = table[in[x]];
+  }
+  return image;
+}
+
+// Kind 7: 1-bit rows, high bit first, padded to 4 bytes, 1 = white.
+QImage FromMonochrome(const Picture& p) {
+  const std::size_t stride = ((static_cast<std::size_t>(p.width) + 31) / 32) * 4;
+  if (p.width <= 0 || p.height <= 0 || p.pixelBytes < stride * static_cast<std::size_t>(p.height)) return {};
+  QImage image(p.width, p.height, QImage::Format_RGB32);
+  if (image.isNull()) return {};
+  for (int y = 0; y < p.height; ++y) {
+    const std::uint8_t* in = p.pixels + static_cast<std::size_t>(y) * stride;
+    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < p.width; ++x) out[x] = (in[x >> 3] >> (7 - (x & 7)) & 1) ? 0xFFFFFFFFu : 0xFF000000u;
+  }
+  return image;
+}
+
+QImage FromIcon(const Picture& p) {
+  const IconImage* icon = p.icon;
+  if (!icon || icon->width <= 0 || icon->height <= 0 ||
+      icon->argb.size() < static_cast<std::size_t>(icon->width) * static_cast<std::size_t>(icon->height))
+    return {};
+  QImage image(reinterpret_cast<const uchar*>(icon->argb.data()), icon->width, icon->height,
+               icon->width * 4, QImage::Format_ARGB32);
+  return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The image with every pixel of colour c made fully transparent.
+QImage KeyOut(const QImage& source, std::uint32_t colour) {
+  QImage keyed = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const QRgb key = RgbOf(colour);
+  for (int y = 0; y < keyed.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+    for (int x = 0; x < keyed.width(); ++x)
+      if ((row[x] & 0xFFFFFF) == key && qAlpha(row[x]) == 255) row[x] = 0;
+  }
+  return keyed;
+}
+
+}  // namespace
+
+bool PreparePicture(const Picture* picture, PreparedPicture& prepared) {
+  prepared = PreparedPicture{};
+  if (!picture) return false;
+  QImage image;
+  switch (picture->kind) {
+    case PictureKind::kJpeg:
+    case PictureKind::kBmp:
+      if (picture->pixels) image = FromBgrBottomUp(*picture);
+      break;
+    case PictureKind::kGif:
+    case PictureKind::kPcx8:
+      if (picture->pixels) image = FromIndexed(*picture);
+      break;
+    case PictureKind::kPcx1:
+      if (picture->pixels) image = FromMonochrome(*picture);
+      break;
+    case PictureKind::kIcon:
+    case PictureKind::kCursor:
+      image = FromIcon(*picture);
+      break;
+    case PictureKind::kNone:
+      break;
+  }
+  if (image.isNull()) return false;
+  prepared.kind = picture->kind;
+  prepared.width = image.width();
+  prepared.height = image.height();
+  prepared.image = std::move(image);
+  return true;
+}
+
+void DrawPicture(QPainter& painter, const PreparedPicture& prepared, int x, int y, int width, int height,
+                 int rasterOp) {
+  if (prepared.image.isNull()) return;
+  if (width == -1) width = prepared.width;
+  if (height == -1) height = prepared.height;
+  if (width <= 0 || height <= 0) return;
+  const QRect target(x, y, width, height);
+  const bool icon = prepared.kind == PictureKind::kIcon || prepared.kind == PictureKind::kCursor;
+  painter.save();
+  if (icon || rasterOp >= 0) {
+    // A plain copy is stretched with smoothing, as a half-tone stretch would be.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    if (!icon) painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(target, prepared.image);
+  } else {
+    // With a transparent colour the stretch picks pixels, so that pixels of exactly
+    // that colour are left out and nothing of them blends into their neighbours.
+    const auto colour = static_cast<std::uint32_t>(-static_cast<std::int64_t>(rasterOp));
+    if (prepared.keyed.isNull() || prepared.keyedColour != colour) {
+      prepared.keyed = KeyOut(prepared.image, colour);
+      prepared.keyedColour = colour;
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(target, prepared.keyed);
+  }
+  painter.restore();
+}
+
+QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t transparentColour) {
+  QRegion result;
+  if (bitmap.isNull()) return result;
+  const QImage image = bitmap.format() == QImage::Format_RGB32 || bitmap.format() == QImage::Format_ARGB32
+                           ? bitmap
+                           : bitmap.convertToFormat(QImage::Format_RGB32);
+  const QRgb key = RgbOf(transparentColour);
+  constexpr int kBatch = 2000;
+  std::vector<QRect> rects;
+  rects.reserve(kBatch);
+  auto flush = [&] {
+    if (rects.empty()) return;
+    QRegion batch;
+    batch.setRects(rects.data(), static_cast<int>(rects.size()));
+    result += batch;
+    rects.clear();
+  };
+  const int width = image.width();
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < width;) {
+      while (x < width && (row[x] & 0xFFFFFF) == key) ++x;
+      const int start = x;
+      while (x < width && (row[x] & 0xFFFFFF) != key) ++x;
+      if (x > start) {
+        rects.emplace_back(start, y, x - start, 1);
+        if (static_cast<int>(rects.size()) == kBatch) flush();
+      }
+    }
+  }
+  flush();
+  return result;
+}
+
+}  // namespace zorvel

@@ -1,0 +1,37 @@
+// Drawing decoded pictures with Qt, and regions for shaped units.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+
+#include "runtime/picture/picture.h"
+
+namespace zorvel {
+
+// A picture made ready for drawing: its pixels as one image (for a GIF the logical
+// screen with the first image at the top-left; an icon its straight-alpha image).
+struct PreparedPicture {
+  PictureKind kind = PictureKind::kNone;
+  int width = 0, height = 0;
+  QImage image;
+  // The image with one colour keyed out, made once per colour and kept.
+  mutable QImage keyed;
+  mutable std::uint32_t keyedColour = kNoColour;
+};
+
+// False when there is no picture or it cannot be made into an image.
+bool PreparePicture(const Picture* picture, PreparedPicture& prepared);
+
+// Draws at (x, y) with the given size (-1: the picture's own). A raster operation of 0
+// or above copies; a negative one, -c, draws with transparent colour c (0x00BBGGRR):
+// pixels of exactly that colour leave the target untouched.
+void DrawPicture(QPainter& painter, const PreparedPicture& prepared, int x, int y, int width, int height,
+                 int rasterOp = 0);
+
+// The region of the pixels whose colour differs from the transparent colour
+// (0x00BBGGRR): one rectangle per run of such pixels in a row, united in batches of
+// 2000. An image entirely of that colour gives an empty region.
+QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t transparentColour);
+
+}  // namespace zorvel

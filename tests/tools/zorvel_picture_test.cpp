@@ -1,0 +1,106 @@
+// The zorvel-picture tool, run as a program on files another program wrote: what it
+// writes must be the pixels another decoder reads from the same file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const std::string kTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-picture";
+
+int Shell(const std::string& command, std::string* output = nullptr) {
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[256];
+  std::string text;
+  while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+  const int status = pclose(pipe);
+  if (output) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool HaveImageMagick() {
+  std::string version;
+  return Shell("convert -version", &version) == 0 && version.rfind("Version: ImageMagick", 0) == 0;
+}
+
+class ZorvelPicture : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/zorvel-picture-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
+  std::string folder_;
+};
+
+// Opaque colours compared pixel by pixel; the count of differing pixels is reported.
+int Differences(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return -1;
+  const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+  int differing = 0;
+  for (int row = 0; row < x.height(); ++row)
+    for (int col = 0; col < x.width(); ++col) differing += x.pixel(col, row) != y.pixel(col, row);
+  return differing;
+}
+
+TEST_F(ZorvelPicture, LosslessFilesComeOutAsAnotherDecoderReadsThem) {
+  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed (apt-get install imagemagick)";
+  // A picture with detail, written by ImageMagick in several lossless formats.
+  ASSERT_EQ(Shell("cd '" + folder_ + "' && convert -size 97x61 plasma:fractal -seed 7 source.png"), 0);
+  struct Row {
+    const char* name;
+    const char* convertArgs;
+  } rows[] = {
+      {"p24.bmp", "-type TrueColor -compress None BMP3:"},
+      {"p8.bmp", "-colors 200 -type Palette -compress None BMP3:"},
+      {"p.gif", "-colors 256 GIF:"},
+      {"p.png", "PNG24:"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(std::string("row ") + std::to_string(i) + " " + rows[i].name);
+    const std::string file = folder_ + "/" + rows[i].name;
+    ASSERT_EQ(Shell("cd '" + folder_ + "' && convert source.png " + rows[i].convertArgs + "'" + file + "'"), 0);
+    const std::string out = file + ".out.png";
+    std::string said;
+    if (std::string(rows[i].name) == "p.png") {
+      // A PNG is read by the animation objects, not by units: the tool refuses it.
+      EXPECT_EQ(Shell("'" + kTool + "' '" + file + "' '" + out + "'", &said), 1) << said;
+      continue;
+    }
+    ASSERT_EQ(Shell("'" + kTool + "' '" + file + "' '" + out + "'", &said), 0) << said;
+    const QImage ours(QString::fromStdString(out));
+    const QImage theirs(QString::fromStdString(file));
+    ASSERT_FALSE(theirs.isNull());
+    EXPECT_EQ(Differences(ours, theirs), 0);
+  }
+}
+
+TEST_F(ZorvelPicture, FramesAndRefusals) {
+  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed (apt-get install imagemagick)";
+  ASSERT_EQ(Shell("cd '" + folder_ + "' && convert -delay 20 -size 40x30 xc:red xc:green xc:blue anim.gif"), 0);
+  ASSERT_EQ(Shell("mkdir '" + folder_ + "/frames'"), 0);
+  std::string said;
+  ASSERT_EQ(Shell("'" + kTool + "' '" + folder_ + "/anim.gif' '" + folder_ + "/first.png' --frames '" + folder_ +
+                "/frames'", &said), 0)
+      << said;
+  EXPECT_NE(said.find("frame 2: delay 200 ms"), std::string::npos) << said;
+  const QImage third(QString::fromStdString(folder_ + "/frames/frame-002.png"));
+  ASSERT_FALSE(third.isNull());
+  EXPECT_EQ(third.pixel(5, 5), 0xFF0000FFu);
+  EXPECT_EQ(QImage(QString::fromStdString(folder_ + "/first.png")).pixel(5, 5), 0xFFFF0000u);
+
+  // Data that is not a picture: exit status 1 and a one-line reason.
+  ASSERT_EQ(Shell("printf 'not a picture' > '" + folder_ + "/junk.bin'"), 0);
+  EXPECT_EQ(Shell("'" + kTool + "' '" + folder_ + "/junk.bin' '" + folder_ + "/x.png'", &said), 1);
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_EQ(Shell("'" + kTool + "' onlyone", &said), 2) << said;
+}
+
+}  // namespace

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "runtime/format.h"
+#include "runtime/error.h"
 #include "runtime/gbk.h"
+#include "runtime/gbk_literal.h"
 
 namespace zorvel::ui {
 namespace {
@@ -25,6 +27,7 @@ MessageBoxRequest& LastRequest() {
 constexpr std::uint32_t kSystemModal = 0x1000;
 constexpr std::uint32_t kTaskModal = 0x2000;
 constexpr std::uint32_t kTopmost = 0x40000;
+constexpr std::uint32_t kErrorIcon = 0x10;
 
 // A button's answer and its text as a Chinese system labels it.
 struct ButtonKind {
@@ -101,6 +104,32 @@ int ShowBox(const QString& text, const QString& caption, std::uint32_t flags) {
 
 }  // namespace
 
+int ShowMessageBox(std::string_view gbkText, std::string_view gbkCaption, std::uint32_t flags) {
+  const std::string text = gbk::ToUtf8(gbkText);
+  const std::string caption = gbk::ToUtf8(gbkCaption);
+  if (!(flags & kSystemModal)) flags |= kTaskModal;
+  LastRequest() = {text, caption, flags};
+  if (!QueuedAnswers().empty()) {
+    const int answer = QueuedAnswers().front();
+    QueuedAnswers().pop_front();
+    return answer;
+  }
+  // Line breaks arrive as CR LF; the label breaks on LF alone.
+  QString shown = QString::fromStdString(text);
+  shown.remove(QLatin1Char('\r'));
+  return ShowBox(shown, QString::fromStdString(caption), flags);
+}
+
+namespace {
+// The runtime-error box: no owner, caption and text as the runtime gives them, the
+// error icon, OK only.
+void ShowRuntimeErrorBox(const char* text, const char* caption) {
+  ShowMessageBox(text ? text : "", caption ? caption : "", kErrorIcon);
+}
+}  // namespace
+
+void InstallRuntimeErrorBox() { SetErrorBox(ShowRuntimeErrorBox); }
+
 void QueueMessageBoxAnswer(int answer) { QueuedAnswers().push_back(answer); }
 void ClearMessageBoxAnswers() { QueuedAnswers().clear(); }
 const MessageBoxRequest& LastMessageBoxRequest() { return LastRequest(); }
@@ -108,26 +137,13 @@ const MessageBoxRequest& LastMessageBoxRequest() { return LastRequest(); }
 }  // namespace zorvel::ui
 
 namespace zorvel::cmd {
+using namespace zorvel::literals;
 
 ZORVEL_COMMAND(MessageBox) {
   const Arguments a(argc, args);
-  std::string text = a.present(0) ? gbk::ToUtf8(FormatValueString(a[0])) : std::string();
-  const std::string caption = a.present(2) ? gbk::ToUtf8(a.textView(2)) : std::string("信息：");
-  std::uint32_t flags = static_cast<std::uint32_t>(a.integer(1));
-  if (!(flags & ui::kSystemModal)) flags |= ui::kTaskModal;
-  ui::LastRequest() = {text, caption, flags};
-
-  int answer;
-  if (!ui::QueuedAnswers().empty()) {
-    answer = ui::QueuedAnswers().front();
-    ui::QueuedAnswers().pop_front();
-  } else {
-    // Line breaks arrive as CR LF; the label breaks on LF alone.
-    QString shown = QString::fromStdString(text);
-    shown.remove(QLatin1Char('\r'));
-    answer = ui::ShowBox(shown, QString::fromStdString(caption), flags);
-  }
-  *result = TypedValue::Integer(answer);
+  const std::string text = a.present(0) ? FormatValueString(a[0]) : std::string();
+  const std::string caption = a.present(2) ? std::string(a.textView(2)) : std::string("信息："_gbk);
+  *result = TypedValue::Integer(ui::ShowMessageBox(text, caption, static_cast<std::uint32_t>(a.integer(1))));
 }
 
 }  // namespace zorvel::cmd

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "runtime/commands.h"
 
@@ -19,6 +20,13 @@ namespace zorvel::ui {
 
 // Button answers as the command returns them.
 enum MessageBoxAnswer : int { kAnswerOk = 0, kAnswerCancel, kAnswerAbort, kAnswerRetry, kAnswerIgnore, kAnswerYes, kAnswerNo };
+
+// Shows a message box (GBK text and caption, the platform's flag values) and gives the
+// answer as the command does. Unless the system-modal flag is set, task-modal is added.
+int ShowMessageBox(std::string_view gbkText, std::string_view gbkCaption, std::uint32_t flags);
+
+// Runtime errors are shown in a message box from now on (a QApplication must exist).
+void InstallRuntimeErrorBox();
 
 // Test hook: queues an answer. While answers are queued, each MessageBox takes the
 // first one instead of showing a box (the box is still described in the last request).

@@ -41,7 +41,11 @@ QSize PrimaryScreenSize() {
 }
 }  // namespace
 
-ZORVEL_COMMAND(ScreenWidth) { *result = TypedValue::Integer(PrimaryScreenSize().width()); }
-ZORVEL_COMMAND(ScreenHeight) { *result = TypedValue::Integer(PrimaryScreenSize().height()); }
+void ScreenWidth(TypedValue* result, int, const TypedValue*) {
+  *result = TypedValue::Integer(PrimaryScreenSize().width());
+}
+void ScreenHeight(TypedValue* result, int, const TypedValue*) {
+  *result = TypedValue::Integer(PrimaryScreenSize().height());
+}
 
 }  // namespace zorvel::cmd

@@ -27,21 +27,35 @@ constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace numbers_detail
 
+namespace numbers_detail {
+
+// Leading blanks, an optional sign, then digits up to the first character that is not
+// one, accumulated modulo 2^bits of Unsigned without an overflow check.
+template <class Unsigned>
+Unsigned ReadWrappingDecimal(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  Unsigned total = 0;
+  for (; i < s.size() && IsDigit(s[i]); ++i) total = static_cast<Unsigned>(total * 10u + static_cast<Unsigned>(s[i] - '0'));
+  if (negative) total = static_cast<Unsigned>(0u - total);
+  return total;
+}
+
+}  // namespace numbers_detail
+
 // Reads a decimal integer: leading blanks, an optional sign, then digits up to the
 // first character that is not one. No digits gives 0. The value is accumulated
 // modulo 2^32 without an overflow check, so a text beyond the 32-bit range wraps
 // ("4294967297" gives 1, "2147483648" gives -2147483648).
 inline std::int32_t ReadDecimalInteger(std::string_view s) {
-  using numbers_detail::IsBlank;
-  using numbers_detail::IsDigit;
-  std::size_t i = 0;
-  while (i < s.size() && IsBlank(s[i])) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  std::uint32_t total = 0;
-  for (; i < s.size() && IsDigit(s[i]); ++i) total = total * 10u + static_cast<std::uint32_t>(s[i] - '0');
-  if (negative) total = 0u - total;
-  return static_cast<std::int32_t>(total);
+  return static_cast<std::int32_t>(numbers_detail::ReadWrappingDecimal<std::uint32_t>(s));
+}
+
+// The same for a 64-bit integer, wrapping modulo 2^64.
+inline std::int64_t ReadDecimalLong(std::string_view s) {
+  return static_cast<std::int64_t>(numbers_detail::ReadWrappingDecimal<std::uint64_t>(s));
 }
 
 // Reads a decimal floating number: leading blanks, an optional sign, digits with an

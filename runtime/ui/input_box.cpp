@@ -101,19 +101,6 @@ std::optional<std::string> ShowDialog(const QString& prompt, const QString& titl
   return entry->text().toStdString();
 }
 
-// A decimal 64-bit integer read as the 32-bit reader reads: blanks, sign, digits,
-// wrapping modulo 2^64.
-std::int64_t ReadDecimalLong(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  std::uint64_t total = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) total = total * 10u + static_cast<std::uint64_t>(s[i] - '0');
-  if (negative) total = 0u - total;
-  return static_cast<std::int64_t>(total);
-}
-
 // Stores a confirmed GBK text into the variable by the variable's type; other types
 // are left as they are.
 void Store(void* variable, std::uint32_t valueType, const std::string& text) {

@@ -156,7 +156,7 @@ std::optional<MenuBody> ParseMenu(std::span<const std::uint8_t> body) {
   m.caption = c.Terminated();
   m.handlerOffset = c.pos();
   m.handler = c.Signed();
-  m.slots = c.pos();
+  m.slotsOffset = c.pos();
   c.SkipWords(4);
   m.stored = {c.pos(), c.left()};
   return IfOk(c, std::move(m));
@@ -259,6 +259,35 @@ std::optional<BodyRange> WindowTemplate::Stored(std::uint32_t index) const {
   }
   const auto b = Control(index);
   return b ? std::optional(b->stored) : std::nullopt;
+}
+
+bool WindowTemplate::ReplaceRecord(std::uint32_t index, std::span<const std::uint8_t> body) {
+  // Rebuilt from every record's body: ids, offsets, then the records in unit order.
+  std::vector<std::vector<std::uint8_t>> bodies;
+  bodies.reserve(unitCount_);
+  for (std::uint32_t i = 0; i < unitCount_; ++i) {
+    const auto record = Record(i);
+    if (!record) return false;
+    if (i == index) bodies.emplace_back(body.begin(), body.end());
+    else bodies.emplace_back(record->begin(), record->end());
+  }
+  if (index >= unitCount_) return false;
+  std::vector<std::uint8_t> area;
+  auto put = [&area](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) area.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  for (std::uint32_t i = 0; i < unitCount_; ++i) put(IdAt(i));
+  std::uint32_t offset = 0;
+  for (const auto& b : bodies) {
+    put(offset);
+    offset += 4 + static_cast<std::uint32_t>(b.size());
+  }
+  for (const auto& b : bodies) {
+    put(static_cast<std::uint32_t>(b.size()));
+    area.insert(area.end(), b.begin(), b.end());
+  }
+  working_ = std::move(area);
+  return true;
 }
 
 void WindowTemplate::RestoreTable() {

@@ -82,7 +82,7 @@ struct MenuBody {
   std::string caption;       // "-" is a separator
   std::int32_t handler = kNoHandler;
   std::size_t handlerOffset = 0;
-  std::size_t slots = 0;  // offset of the four slot words
+  std::size_t slotsOffset = 0;  // offset of the four slot words
   BodyRange stored;       // whatever follows the slots (nothing in well-formed data)
 };
 
@@ -142,6 +142,11 @@ class WindowTemplate {
   std::optional<ControlBody> Control(std::uint32_t index) const;  // fails for menu items
   std::optional<MenuBody> Menu(std::uint32_t index) const;        // only menu items
   std::optional<BodyRange> Stored(std::uint32_t index) const;
+
+  // Puts a new body in place of record index of the working table (a caption or a tag
+  // of another length); the records after it move and their offsets follow. False
+  // when the record does not exist.
+  bool ReplaceRecord(std::uint32_t index, std::span<const std::uint8_t> body);
 
   // Takes the saved copy of the working table (at load time).
   void SaveTable() { saved_ = working_; }

@@ -28,7 +28,7 @@ void WalkTemplate(const WindowTemplate& t) {
     Check(stored && stored->offset + stored->length == record->size());
     if (t.IsMenuItem(i)) {
       const auto menu = t.Menu(i);
-      Check(menu && !t.Control(i) && menu->slots + 16 <= record->size());
+      Check(menu && !t.Control(i) && menu->slotsOffset + 16 <= record->size());
     } else {
       const auto control = t.Control(i);
       Check(control && !t.Menu(i));

@@ -161,8 +161,8 @@ TEST(FormData, ControlViewGivesSlotsAndStoredBlock) {
   EXPECT_FALSE(t.Menu(1).has_value()) << "a control has no menu view";
   const auto menu = t.Menu(5);
   ASSERT_TRUE(menu);
-  EXPECT_EQ(menu->handlerOffset + 4, menu->slots);
-  EXPECT_EQ(menu->stored, (BodyRange{menu->slots + 16, 0}));
+  EXPECT_EQ(menu->handlerOffset + 4, menu->slotsOffset);
+  EXPECT_EQ(menu->stored, (BodyRange{menu->slotsOffset + 16, 0}));
 }
 
 TEST(FormData, RecordLookupStaysInItsWindow) {

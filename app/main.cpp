@@ -1,14 +1,11 @@
-// Zorvel: the prize draw's entry. The runtime is initialised, then the start-up window
-// (the main window) is loaded and the message loop runs until the last window goes.
-#include "runtime/error.h"
-#include "runtime/gbk_literal.h"
-#include "runtime/program.h"
+// Zorvel: the prize draw's entry. The runtime application reads the embedded form data,
+// loads the start-up window (the main window) and runs the message loop until the last
+// window goes.
+#include "app/handlers.h"
+#include "forms/embedded.h"
+#include "forms/runtime_app.h"
 
-using namespace zorvel::literals;
-
-int main() {
-  zorvel::InitializeRuntime();
-  // No window can be made from form data yet, so loading the start-up window fails
-  // the way a missing window template does.
-  zorvel::RuntimeError("载入启动窗口失败"_gbk);
+int main(int argc, char** argv) {
+  zorvel::forms::RuntimeApp app(argc, argv);
+  return app.Run(zorvel::forms::EmbeddedFormData(), zorvel::app::HandlerTable(), zorvel::app::kMainWindow);
 }

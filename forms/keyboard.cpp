@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -162,6 +163,19 @@ bool ClaimMnemonic(QObject* object, QKeyEvent* e) {
   return true;
 }
 
+// A window disabled by an open modal window hands its activation to that window.
+void PassActivationToModalWindow(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (widget == nullptr || !widget->isWindow() || widget->isEnabled()) return;
+  LoadedWindow* modal = FindLoadedWindow(loop::ModalWindow());
+  QWidget* target = modal != nullptr ? modal->Widget() : nullptr;
+  if (target == nullptr || target == widget) return;
+  QTimer::singleShot(0, target, [target] {
+    target->raise();
+    target->activateWindow();
+  });
+}
+
 // The window's keyboard handling; true when the key was used here.
 bool HandleWindowKey(Located& at, int vk, Qt::KeyboardModifiers modifiers) {
   LoadedWindow& w = *at.window;
@@ -236,6 +250,9 @@ class InputFilter : public QObject {
         break;
       case QEvent::ShortcutOverride:
         return ClaimMnemonic(object, static_cast<QKeyEvent*>(event));
+      case QEvent::WindowActivate:
+        PassActivationToModalWindow(object);
+        return false;
       default:
         return false;
     }

@@ -1,0 +1,103 @@
+// The program's own form data, loaded by the window core: a window loads exactly when
+// every unit type it holds is built; the start-up of the runtime application fails with
+// its runtime error while the main window cannot load, and ends with code 0 when the
+// last window goes.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include "app/handlers.h"
+#include "forms/embedded.h"
+#include "forms/runtime_app.h"
+#include "forms/window_commands.h"
+#include "forms/windows.h"
+#include "runtime/error.h"
+#include "runtime/gbk.h"
+#include "tests/windows/test_units.h"
+
+namespace zorvel::forms {
+namespace {
+
+bool AllTypesBuilt(const WindowTemplate& t) {
+  for (std::uint32_t i = 0; i < t.UnitCount(); ++i) {
+    if (t.IsMenuItem(i)) continue;
+    const std::optional<RecordHead> head = t.Head(i);
+    const UnitTypeInfo* type = head ? FindUnitType(head->type) : nullptr;
+    if (type == nullptr || type->create == nullptr) return false;
+  }
+  return true;
+}
+
+int PrintError(int, int, const char* message) {
+  fprintf(stderr, "runtime error: %s\n", gbk::ToUtf8(message).c_str());
+  return 1;
+}
+
+TEST(EmbeddedForms, EachWindowLoadsExactlyWhenItsUnitTypesAreBuilt) {
+  ResetWindows();
+  ProvideWindowServices();
+  const std::optional<FormData> data = ParseFormData(EmbeddedFormData());
+  ASSERT_TRUE(data.has_value());
+  ASSERT_EQ(data->windowIds.size(), 6u);
+  EXPECT_EQ(data->windowIds[0], 0x52010001u);
+  EXPECT_EQ(EmbeddedHandlerNames().size(), app::HandlerTable().size());
+  SetTemplates(*data);
+  SetHandlerTable(app::HandlerTable());
+  int loaded = 0;
+  for (std::uint32_t id : data->windowIds) {
+    const bool built = AllTypesBuilt(*Templates().Find(id));
+    EXPECT_EQ(LoadWindow(id, nullptr, false), built) << std::hex << id;
+    if (built) {
+      ++loaded;
+      EXPECT_NE(FindLoadedWindow(id), nullptr);
+      DestroyWindow(id);
+    }
+    EXPECT_FALSE(Templates().Find(id)->HasSavedTable()) << std::hex << id;
+  }
+  EXPECT_GE(loaded, 1);  // the effect window holds only its window unit
+  ResetWindows();
+}
+
+TEST(EmbeddedFormsDeathTest, StartUpFailsWhileTheMainWindowCannotLoad) {
+  if (AllTypesBuilt(*ParseFormData(EmbeddedFormData())->Find(0x52010001))) GTEST_SKIP() << "the main window loads";
+  SetErrorHook(PrintError);
+  EXPECT_EXIT(
+      {
+        int argc = 0;
+        RuntimeApp app(argc, nullptr);
+        app.Run(EmbeddedFormData(), app::HandlerTable(), app::kMainWindow);
+      },
+      ::testing::ExitedWithCode(255), "载入启动窗口失败");
+  SetErrorHook(nullptr);
+}
+
+TEST(EmbeddedFormsDeathTest, BrokenFormDataStopsTheStartUp) {
+  SetErrorHook(PrintError);
+  const std::vector<std::uint8_t> broken = {16, 0, 0, 0, 1, 0, 1, 0x52};
+  EXPECT_EXIT(
+      {
+        int argc = 0;
+        RuntimeApp app(argc, nullptr);
+        app.Run(broken, app::HandlerTable(), app::kMainWindow);
+      },
+      ::testing::ExitedWithCode(255), "载入窗口模板数据段出错!");
+  SetErrorHook(nullptr);
+}
+
+TEST(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
+  ResetWindows();
+  WindowDescription w;
+  w.id = 0x52010001;
+  w.units.push_back(testing::WindowUnitDescription(0x06010000, 10, 10, 200, 100));
+  const std::vector<std::uint8_t> block = WriteFormData(std::vector<WindowDescription>{w});
+  int argc = 0;
+  RuntimeApp app(argc, nullptr);
+  QTimer::singleShot(0, [] { RequestClose(0x52010001); });
+  EXPECT_EQ(app.Run(block, {}, 0x52010001), 0);
+  EXPECT_TRUE(LoadedWindows().empty());
+  SetErrorBox(nullptr);  // the start-up put the error box in place; later tests expect none
+  ResetWindows();
+}
+
+}  // namespace
+}  // namespace zorvel::forms

@@ -35,9 +35,14 @@ const KeyTable& Keys() {
       t.keys.push_back(HotKey{{}, vk, mods});
     };
     for (char c = 'A'; c <= 'Z'; ++c) add(std::string("Ctrl+") + c, c, kKeyCtrl);
-    for (int f = 1; f <= 12; ++f) add("F" + std::to_string(f), kVkF1 + f - 1, 0);
-    for (int f = 1; f <= 12; ++f) add("Ctrl+F" + std::to_string(f), kVkF1 + f - 1, kKeyCtrl);
-    for (int f = 1; f <= 12; ++f) add("Shift+F" + std::to_string(f), kVkF1 + f - 1, kKeyShift);
+    auto fkey = [](const char* prefix, int f) {
+      std::string name(prefix);
+      name.append(std::to_string(f));
+      return name;
+    };
+    for (int f = 1; f <= 12; ++f) add(fkey("F", f), kVkF1 + f - 1, 0);
+    for (int f = 1; f <= 12; ++f) add(fkey("Ctrl+F", f), kVkF1 + f - 1, kKeyCtrl);
+    for (int f = 1; f <= 12; ++f) add(fkey("Shift+F", f), kVkF1 + f - 1, kKeyShift);
     for (char c = 'A'; c <= 'Z'; ++c) add(std::string("Ctrl+Shift+") + c, c, kKeyCtrl | kKeyShift);
     add("Ins", kVkInsert, 0);
     add("Ctrl+Ins", kVkInsert, kKeyCtrl);

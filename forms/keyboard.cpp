@@ -286,6 +286,9 @@ class InputFilter : public QObject {
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
+        // An input a unit ignores travels on to its parent as the same event; the event
+        // belongs to the unit it was first given to, as a window's message does.
+        if (SeenBefore(e)) return false;
         const QPoint p = e->position().toPoint();
         const std::int32_t state = KeyState(e->modifiers());
         std::int32_t index = 0;
@@ -307,6 +310,7 @@ class InputFilter : public QObject {
       }
       case QEvent::Wheel: {
         auto* e = static_cast<QWheelEvent*>(event);
+        if (SeenBefore(e)) return false;
         return Vetoed(windowId, unitId, event::kWheel, {e->angleDelta().y(), KeyState(e->modifiers())});
       }
       case QEvent::FocusIn:
@@ -321,6 +325,23 @@ class InputFilter : public QObject {
   }
 
  private:
+  // Qt hands an ignored input to each parent as a copy of the event: the copies share
+  // the original's kind, time and screen position.
+  static bool SeenBefore(const QSinglePointEvent* e) {
+    static QEvent::Type lastType = QEvent::None;
+    static quint64 lastTime = 0;
+    static QPointF lastAt;
+    static Qt::MouseButtons lastButtons;
+    if (e->type() == lastType && e->timestamp() == lastTime && e->globalPosition() == lastAt &&
+        e->buttons() == lastButtons)
+      return true;
+    lastType = e->type();
+    lastTime = e->timestamp();
+    lastAt = e->globalPosition();
+    lastButtons = e->buttons();
+    return false;
+  }
+
   // A left press on the client area, or on a unit whose type drags the window, moves
   // the window while its drag-anywhere property is on.
   static bool MaybeDragWindow(std::uint32_t windowId, std::uint32_t unitId) {

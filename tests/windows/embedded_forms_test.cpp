@@ -1,6 +1,6 @@
 // The program's own form data, loaded by the window core: a window loads exactly when
 // every unit type it holds is built; the start-up of the runtime application fails with
-// its runtime error while the main window cannot load, and ends with code 0 when the
+// its runtime error when the start-up window cannot load, and ends with code 0 when the
 // last window goes.
 #include <gtest/gtest.h>
 
@@ -58,14 +58,13 @@ TEST(EmbeddedForms, EachWindowLoadsExactlyWhenItsUnitTypesAreBuilt) {
   ResetWindows();
 }
 
-TEST(EmbeddedFormsDeathTest, StartUpFailsWhileTheMainWindowCannotLoad) {
-  if (AllTypesBuilt(*ParseFormData(EmbeddedFormData())->Find(0x52010001))) GTEST_SKIP() << "the main window loads";
+TEST(EmbeddedFormsDeathTest, StartUpFailsWhenTheStartUpWindowCannotLoad) {
   SetErrorHook(PrintError);
   EXPECT_EXIT(
       {
         int argc = 0;
         RuntimeApp app(argc, nullptr);
-        app.Run(EmbeddedFormData(), app::HandlerTable(), app::kMainWindow);
+        app.Run(EmbeddedFormData(), app::HandlerTable(), 0x52019999);  // no such template
       },
       ::testing::ExitedWithCode(255), "载入启动窗口失败");
   SetErrorHook(nullptr);
@@ -96,6 +95,24 @@ TEST(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
   EXPECT_EQ(app.Run(block, {}, 0x52010001), 0);
   EXPECT_TRUE(LoadedWindows().empty());
   SetErrorBox(nullptr);  // the start-up put the error box in place; later tests expect none
+  ResetWindows();
+}
+
+TEST(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowCloses) {
+  if (!AllTypesBuilt(*ParseFormData(EmbeddedFormData())->Find(app::kMainWindow))) GTEST_SKIP() << "unit types missing";
+  ResetWindows();
+  int argc = 0;
+  RuntimeApp app(argc, nullptr);
+  bool mainShown = false;
+  QTimer::singleShot(0, [&] {
+    LoadedWindow* main = FindLoadedWindow(app::kMainWindow);
+    mainShown = main != nullptr && main->Widget()->isVisible();
+    RequestClose(app::kMainWindow);
+  });
+  EXPECT_EQ(app.Run(EmbeddedFormData(), app::HandlerTable(), app::kMainWindow), 0);
+  EXPECT_TRUE(mainShown);
+  EXPECT_TRUE(LoadedWindows().empty());
+  SetErrorBox(nullptr);
   ResetWindows();
 }
 

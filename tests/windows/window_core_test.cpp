@@ -69,7 +69,7 @@ class WindowCore : public ::testing::Test {
     WindowDescription w;
     w.id = kMain;
     UnitDescription unit = WindowUnitDescription(kMainUnit, 100, 80, 400, 300, properties);
-    unit.bindings = {Bind(0, 0), Bind(1, 1), Bind(2, 2), Bind(3, 3), Bind(4, 4), Bind(7, 7)};
+    unit.bindings = {Bind(0, 0), Bind(1, 1), Bind(2, 2), Bind(3, 3), Bind(4, 4), Bind(7, 7), Bind(event::kLeftDown, 10)};
     w.units.push_back(unit);
     UnitDescription ok = ButtonDescription(kOk, 10, 10, "&OK", true);
     ok.bindings = {Bind(0, 5), Bind(event::kLeftDown, 6)};
@@ -195,6 +195,12 @@ TEST_F(WindowCore, CommonMouseEventsCarryPositionAndKeyState) {
   Recorder::answers[6] = 0;
   QTest::mouseClick(UnitWidget(kMain, kOk), Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(Recorder::Order(), (std::vector<int>{6}));
+  // A press on the window's own area reaches its handler once, in client coordinates.
+  Recorder::calls.clear();
+  QWidget* client = FindUnitObject(kMain, 0)->Client();
+  QTest::mouseClick(client, Qt::LeftButton, {}, QPoint(300, 200));
+  EXPECT_EQ(Recorder::Order(), (std::vector<int>{10}));
+  EXPECT_EQ(Recorder::calls.at(0).arguments, (std::vector<std::int32_t>{300, 200, 0}));
 }
 
 TEST_F(WindowCore, KeyboardTabEnterAltAndEsc) {

@@ -4,8 +4,13 @@
 #include "app/handlers.h"
 #include "forms/embedded.h"
 #include "forms/runtime_app.h"
+#include "forms/units/window/window_unit.h"
+#include "runtime/sound/sound.h"
 
 int main(int argc, char** argv) {
   zorvel::forms::RuntimeApp app(argc, argv);
+  // Sound: its services, its step of the clean-up, and the windows' background music.
+  zorvel::InstallSound();
+  zorvel::forms::SetWindowMusicHook(zorvel::PlayWindowMusic);
   return app.Run(zorvel::forms::EmbeddedFormData(), zorvel::app::HandlerTable(), zorvel::app::kMainWindow);
 }

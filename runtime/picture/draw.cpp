@@ -1,5 +1,6 @@
 #include "runtime/picture/draw.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -199,6 +200,41 @@ QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t transparentColour) 
   }
   flush();
   return result;
+}
+
+QRegion DrawBackPicture(QPainter& painter, const PreparedPicture& picture, int mode, QSize area, const QRect& clip,
+                        QRegion rest) {
+  const int cw = area.width(), ch = area.height();
+  const int pw = picture.width, ph = picture.height;
+  if (pw <= 0 || ph <= 0) return rest;
+  switch (mode) {
+    case 0:
+      DrawPicture(painter, picture, 0, 0, -1, -1);
+      return rest - QRect(0, 0, pw, ph);
+    case 1:
+      for (int y = std::max(0, clip.top()) / ph * ph; y < ch && y <= clip.bottom(); y += ph) {
+        for (int x = std::max(0, clip.left()) / pw * pw; x < cw && x <= clip.right(); x += pw) {
+          DrawPicture(painter, picture, x, y, -1, -1);
+        }
+      }
+      return QRegion();
+    case 2: {
+      int w = pw, h = ph;
+      if (pw > cw || ph > ch) {
+        const double scale = std::min(static_cast<double>(cw) / pw, static_cast<double>(ch) / ph);
+        w = static_cast<int>(pw * scale);
+        h = static_cast<int>(ph * scale);
+      }
+      const QRect drawn((cw - w) / 2, (ch - h) / 2, w, h);
+      DrawPicture(painter, picture, drawn.x(), drawn.y(), drawn.width(), drawn.height());
+      return rest - drawn;
+    }
+    case 3:
+      DrawPicture(painter, picture, 0, 0, cw, ch);
+      return QRegion();
+    default:
+      return rest;
+  }
 }
 
 }  // namespace zorvel

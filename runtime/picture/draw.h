@@ -29,6 +29,14 @@ bool PreparePicture(const Picture* picture, PreparedPicture& prepared);
 void DrawPicture(QPainter& painter, const PreparedPicture& prepared, int x, int y, int width, int height,
                  int rasterOp = 0);
 
+// A back picture laid over an area of the given size, by mode: 0 at the top-left at its
+// natural size, 1 tiled from the top-left (only the tiles that meet the clip box are
+// drawn), 2 centred at its natural size when it fits, otherwise shrunk to fit with its
+// aspect kept, 3 stretched over the whole area. Answers the part of rest (the region
+// still to be filled) that the picture left uncovered; other modes draw nothing.
+QRegion DrawBackPicture(QPainter& painter, const PreparedPicture& picture, int mode, QSize area, const QRect& clip,
+                        QRegion rest);
+
 // The region of the pixels whose colour differs from the transparent colour
 // (0x00BBGGRR): one rectangle per run of such pixels in a row, united in batches of
 // 2000. An image entirely of that colour gives an empty region.

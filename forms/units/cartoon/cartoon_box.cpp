@@ -255,30 +255,8 @@ void CartoonBoxUnit::PaintBackground(QPainter& painter, const QRect& clip) {
     }
     background_.fill(colour);
     QPainter p(&background_);
-    const int cw = client.width(), ch = client.height();
-    const int pw = picture->width, ph = picture->height;
-    switch (Property(kBackPictureMode).word) {
-      case 0:
-        DrawPicture(p, *picture, 0, 0, -1, -1);
-        break;
-      case 1:
-        for (int y = 0; y < ch; y += ph)
-          for (int x = 0; x < cw; x += pw) DrawPicture(p, *picture, x, y, -1, -1);
-        break;
-      case 2: {
-        int w = pw, h = ph;
-        if (pw > cw || ph > ch) {
-          const double scale = std::min(static_cast<double>(cw) / pw, static_cast<double>(ch) / ph);
-          w = static_cast<int>(pw * scale);
-          h = static_cast<int>(ph * scale);
-        }
-        DrawPicture(p, *picture, (cw - w) / 2, (ch - h) / 2, w, h);
-        break;
-      }
-      default:
-        DrawPicture(p, *picture, 0, 0, cw, ch);
-        break;
-    }
+    DrawBackPicture(p, *picture, Property(kBackPictureMode).word, client.size(), QRect(QPoint(0, 0), client.size()),
+                    QRegion());
   }
   const QRect area = clip & client;
   painter.drawImage(area.topLeft(), background_, area.translated(-client.topLeft()));

@@ -227,37 +227,7 @@ void DrawPanelUnit::SyncSize() {
 void DrawPanelUnit::PaintBackground(QPainter& painter, QSize size, const QRect& clip) const {
   QRegion rest(clip & QRect(QPoint(0, 0), size));
   if (picture_ != nullptr && picture_->width > 0 && picture_->height > 0) {
-    const int cw = size.width(), ch = size.height();
-    const int pw = picture_->width, ph = picture_->height;
-    switch (Property(dp::kBackPictureMode).word) {
-      case 0:
-        DrawPicture(painter, *picture_, 0, 0, -1, -1);
-        rest -= QRect(0, 0, pw, ph);
-        break;
-      case 1:
-        // Only the tiles that meet the clip box are drawn.
-        for (int y = std::max(0, clip.top()) / ph * ph; y < ch && y <= clip.bottom(); y += ph) {
-          for (int x = std::max(0, clip.left()) / pw * pw; x < cw && x <= clip.right(); x += pw) {
-            DrawPicture(painter, *picture_, x, y, -1, -1);
-          }
-        }
-        rest = QRegion();
-        break;
-      case 2: {
-        int w = pw, h = ph;
-        if (pw > cw || ph > ch) {
-          const double scale = std::min(static_cast<double>(cw) / pw, static_cast<double>(ch) / ph);
-          w = static_cast<int>(pw * scale);
-          h = static_cast<int>(ph * scale);
-        }
-        const QRect drawn((cw - w) / 2, (ch - h) / 2, w, h);
-        DrawPicture(painter, *picture_, drawn.x(), drawn.y(), drawn.width(), drawn.height());
-        rest -= drawn;
-        break;
-      }
-      default:
-        break;
-    }
+    rest = DrawBackPicture(painter, *picture_, Property(dp::kBackPictureMode).word, size, clip, rest);
   }
   const QColor colour = BackColourOf(Property(dp::kBackColour).word);
   for (const QRect& r : rest) painter.fillRect(r, colour);

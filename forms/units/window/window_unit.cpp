@@ -330,41 +330,7 @@ void WindowClient::paintEvent(QPaintEvent* event) {
   const QRect clip = event->rect();
   const PreparedPicture* picture = unit_ != nullptr ? unit_->BackPicture() : nullptr;
   if (picture != nullptr) {
-    const int cw = width(), ch = height();
-    const int pw = picture->width, ph = picture->height;
-    switch (unit_->Property(wp::kBackPictureMode).word) {
-      case 0:
-        DrawPicture(painter, *picture, 0, 0, -1, -1);
-        rest -= QRect(0, 0, pw, ph);
-        break;
-      case 1:
-        // Only the tiles that meet the clip box are drawn.
-        for (int y = clip.top() / ph * ph; y < ch && y <= clip.bottom(); y += ph) {
-          for (int x = clip.left() / pw * pw; x < cw && x <= clip.right(); x += pw) {
-            DrawPicture(painter, *picture, x, y, -1, -1);
-          }
-        }
-        rest = QRegion();
-        break;
-      case 2: {
-        int w = pw, h = ph;
-        if (pw > cw || ph > ch) {
-          const double scale = std::min(static_cast<double>(cw) / pw, static_cast<double>(ch) / ph);
-          w = static_cast<int>(pw * scale);
-          h = static_cast<int>(ph * scale);
-        }
-        const QRect drawn((cw - w) / 2, (ch - h) / 2, w, h);
-        DrawPicture(painter, *picture, drawn.x(), drawn.y(), drawn.width(), drawn.height());
-        rest -= drawn;
-        break;
-      }
-      case 3:
-        DrawPicture(painter, *picture, 0, 0, cw, ch);
-        rest = QRegion();
-        break;
-      default:
-        break;
-    }
+    rest = DrawBackPicture(painter, *picture, unit_->Property(wp::kBackPictureMode).word, size(), clip, rest);
   }
   if (rest.isEmpty()) return;
   const QColor colour = ColourOf(unit_ != nullptr ? unit_->Property(wp::kBackColour).word

@@ -19,6 +19,9 @@
 namespace zorvel::forms {
 namespace {
 
+using testing::IntValue;
+using testing::TextValue;
+
 using testing::Recorder;
 using testing::Word;
 namespace dp = draw_panel_property;
@@ -40,25 +43,8 @@ std::uint32_t Le32(std::string_view b, std::size_t at) {
   return v;
 }
 
-UnitValue IntValue(std::int64_t v) {
-  UnitValue u;
-  u.word = v;
-  return u;
-}
-
-class DrawPanel : public ::testing::Test {
+class DrawPanel : public testing::WindowTest {
  protected:
-  void SetUp() override {
-    ResetWindows();
-    Recorder::Reset();
-    testing::RegisterTestUnitTypes();
-    ProvideWindowServices();
-    SetHandlerTable(Recorder::Table());
-  }
-  void TearDown() override {
-    ResetWindows();
-    Recorder::Reset();
-  }
 
   // A window with one panel at (10, 10); its right-button event runs h0, the window's
   // runs h1. With a child, a test button sits inside the panel at (50, 30).

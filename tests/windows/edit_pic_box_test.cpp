@@ -19,6 +19,9 @@
 namespace zorvel::forms {
 namespace {
 
+using testing::IntValue;
+using testing::TextValue;
+
 using namespace zorvel::literals;
 using testing::Recorder;
 using testing::Text;
@@ -28,19 +31,6 @@ namespace pp = pic_box_property;
 
 constexpr std::uint32_t kWin = 0x52010001, kWinUnit = 0x06010000;
 constexpr std::uint32_t kEdit = 0x16010001, kPic = 0x16010002;
-
-UnitValue IntValue(std::int64_t v) {
-  UnitValue u;
-  u.word = v;
-  return u;
-}
-
-UnitValue TextValue(std::string text) {
-  UnitValue u;
-  u.bytes = std::move(text);
-  u.hasBytes = true;
-  return u;
-}
 
 UnitDescription Described(std::uint32_t id, std::uint32_t type, std::string stored, int width, int height) {
   UnitDescription u;
@@ -86,18 +76,8 @@ std::string QuadrantGif() {
   return std::string(bytes.begin(), bytes.end());
 }
 
-class EditPicBox : public ::testing::Test {
+class EditPicBox : public testing::WindowTest {
  protected:
-  void SetUp() override {
-    ResetWindows();
-    Recorder::Reset();
-    ProvideWindowServices();
-    SetHandlerTable(Recorder::Table());
-  }
-  void TearDown() override {
-    ResetWindows();
-    Recorder::Reset();
-  }
 
   static bool Load(std::vector<UnitDescription> units) {
     WindowDescription w;

@@ -65,18 +65,8 @@ std::string EggBmp(QRgb colour) {
 
 constexpr QRgb kRed = 0xFFFF0000, kYellow = 0xFFFFFF00, kBlue = 0xFF0000FF, kGrey = 0xFF808080;
 
-class PicButton : public ::testing::Test {
+class PicButton : public testing::WindowTest {
  protected:
-  void SetUp() override {
-    ResetWindows();
-    Recorder::Reset();
-    ProvideWindowServices();
-    SetHandlerTable(Recorder::Table());
-  }
-  void TearDown() override {
-    ResetWindows();
-    Recorder::Reset();
-  }
 
   // A green window with one egg over it; the egg's stored properties as given.
   void Load(const std::map<int, PropertyValue>& egg) {

@@ -25,6 +25,9 @@
 namespace zorvel::forms {
 namespace {
 
+using testing::IntValue;
+using testing::TextValue;
+
 using namespace zorvel::literals;
 using testing::Recorder;
 using testing::StoredBlock;
@@ -35,12 +38,6 @@ constexpr std::uint32_t kWin = 0x52010301, kWinUnit = 0x06010300;
 constexpr std::uint32_t kDefault = 0x16010301, kOther = 0x16010302, kCheck = 0x16010303;
 constexpr std::uint32_t kRadioA = 0x16010304, kRadioB = 0x16010305, kRadioC = 0x16010306;
 constexpr std::uint32_t kGroup = 0x16010307, kRadioInGroup = 0x16010308;
-
-UnitValue IntValue(std::int64_t v) {
-  UnitValue u;
-  u.word = v;
-  return u;
-}
 
 UnitDescription Control(std::uint32_t id, std::uint32_t type, QRect at, std::int32_t tabOrder,
                         const std::map<int, PropertyValue>& values, std::int32_t clickHandler = -1) {
@@ -94,18 +91,8 @@ int CountNear(const QImage& image, QRgb colour) {
   return n;
 }
 
-class StandardControls : public ::testing::Test {
+class StandardControls : public testing::WindowTest {
  protected:
-  void SetUp() override {
-    ResetWindows();
-    Recorder::Reset();
-    ProvideWindowServices();
-    SetHandlerTable(Recorder::Table());
-  }
-  void TearDown() override {
-    ResetWindows();
-    Recorder::Reset();
-  }
 
   // Buttons: the default one (h0) and "&Go" (h1); a check box "禁用&X"; radio boxes A
   // (selected, h2), B (h3), C (h4) on the window and one more, selected, inside a group

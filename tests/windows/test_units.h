@@ -4,6 +4,8 @@
 // exist.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +17,7 @@
 #include "forms/form_writer.h"
 #include "forms/unit.h"
 #include "forms/unit_layout.h"
+#include "forms/window_commands.h"
 #include "forms/windows.h"
 
 namespace zorvel::forms::testing {
@@ -156,6 +159,37 @@ struct Recorder {
     calls.clear();
     answers.clear();
     actions.clear();
+  }
+};
+
+// Values as the property entries take them.
+inline UnitValue IntValue(std::int64_t v) {
+  UnitValue u;
+  u.word = v;
+  return u;
+}
+
+inline UnitValue TextValue(std::string text) {
+  UnitValue u;
+  u.bytes = std::move(text);
+  u.hasBytes = true;
+  return u;
+}
+
+// A fixture that starts and ends every test with no windows, the recording handler
+// table, the test unit types and the window services in place.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindows();
+    Recorder::Reset();
+    RegisterTestUnitTypes();
+    ProvideWindowServices();
+    SetHandlerTable(Recorder::Table());
+  }
+  void TearDown() override {
+    ResetWindows();
+    Recorder::Reset();
   }
 };
 

@@ -37,18 +37,8 @@ std::string Font(int height) {
   return WriteLogFont(f);
 }
 
-class TransLabel : public ::testing::Test {
+class TransLabel : public testing::WindowTest {
  protected:
-  void SetUp() override {
-    ResetWindows();
-    Recorder::Reset();
-    ProvideWindowServices();
-    SetHandlerTable(Recorder::Table());
-  }
-  void TearDown() override {
-    ResetWindows();
-    Recorder::Reset();
-  }
 
   // A green window with one red label of the given properties over it.
   void Load(std::map<int, PropertyValue> label, std::vector<EventBinding> windowBindings = {},

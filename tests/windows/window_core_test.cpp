@@ -23,6 +23,9 @@
 namespace zorvel::forms {
 namespace {
 
+using testing::IntValue;
+using testing::TextValue;
+
 using namespace zorvel::literals;
 using testing::ButtonDescription;
 using testing::Recorder;
@@ -34,34 +37,10 @@ constexpr std::uint32_t kSecond = 0x52010002, kSecondUnit = 0x06010010;
 constexpr std::uint32_t kOk = 0x16010001, kCancel = 0x16010002, kThird = 0x16010003;
 constexpr std::uint32_t kRadioA = 0x16010004, kRadioB = 0x16010005;
 
-UnitValue IntValue(std::int64_t v) {
-  UnitValue u;
-  u.word = v;
-  return u;
-}
-
-UnitValue TextValue(std::string text) {
-  UnitValue u;
-  u.bytes = std::move(text);
-  u.hasBytes = true;
-  return u;
-}
-
 EventBinding Bind(std::int32_t event, std::int32_t handler) { return EventBinding{event, handler}; }
 
-class WindowCore : public ::testing::Test {
+class WindowCore : public testing::WindowTest {
  protected:
-  void SetUp() override {
-    ResetWindows();
-    Recorder::Reset();
-    testing::RegisterTestUnitTypes();
-    ProvideWindowServices();
-    SetHandlerTable(Recorder::Table());
-  }
-  void TearDown() override {
-    ResetWindows();
-    Recorder::Reset();
-  }
 
   // Window kMain: handlers 0 created, 1 may close, 2 destroyed, 3 moved, 4 resized,
   // 7 idle; buttons OK (default, h5 clicked, h6 left down), Cancel, Third.

@@ -416,7 +416,7 @@ void CloseWindow(std::uint32_t windowId, bool now) {
 
 void DestroyWindow(std::uint32_t windowId) {
   LoadedWindow* w = FindLoadedWindow(windowId);
-  if (w == nullptr) return;
+  if (w == nullptr || w->announcingDestroy) return;  // a handler of event 2 closing it again
   w->destroying = true;
   if (w->modal) {
     for (auto& [widget, enabled] : w->disabledWindows) {
@@ -426,9 +426,11 @@ void DestroyWindow(std::uint32_t windowId) {
   }
   // Event 2 still reaches the handler: the window is on its way out but exists.
   w->destroying = false;
+  w->announcingDestroy = true;
   Fire(windowId, 0, 2);
   w = FindLoadedWindow(windowId);
-  if (w == nullptr) return;  // the handler destroyed it already
+  if (w == nullptr) return;
+  w->announcingDestroy = false;
   w->destroying = true;
 
   BuryLater(w->units);

@@ -32,6 +32,7 @@ struct LoadedWindow {
   bool modal = false;
   bool closing = false;     // marked by the close-window command
   bool destroying = false;  // destruction has begun
+  bool announcingDestroy = false;  // event 2 is being fired
   QPointer<QWidget> owner;
   // The windows a modal window disabled, with their previous enabled state.
   std::vector<std::pair<QPointer<QWidget>, bool>> disabledWindows;

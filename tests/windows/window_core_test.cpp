@@ -110,6 +110,16 @@ TEST_F(WindowCore, DestroyingInsideCreatedStopsTheLoad) {
   EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
 }
 
+TEST_F(WindowCore, ClosingAgainWhileBeingDestroyedFiresEventTwoOnce) {
+  Use({MainWindow()});
+  ASSERT_TRUE(LoadAndShowWindow(kMain, nullptr, false));
+  Recorder::calls.clear();
+  Recorder::actions[2] = [] { CloseWindow(kMain, true); };
+  EXPECT_TRUE(RequestClose(kMain));
+  EXPECT_EQ(Recorder::Order(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
+}
+
 TEST_F(WindowCore, MayCloseVetoAndTheTemplateComesBack) {
   Use({MainWindow()});
   ASSERT_TRUE(LoadAndShowWindow(kMain, nullptr, false));

@@ -14,7 +14,7 @@
 #include "runtime/command.h"
 #include "runtime/picture/draw.h"
 #include "runtime/text.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
 
 namespace zorvel::forms {
 namespace {

@@ -14,7 +14,7 @@
 #include "forms/windows.h"
 #include "runtime/gbk_literal.h"
 #include "tests/runtime/picture/gif_writer.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
 
 namespace zorvel::forms {
 namespace {

@@ -11,7 +11,7 @@
 #include "forms/units/pic_button/pic_button.h"
 #include "forms/window_commands.h"
 #include "forms/windows.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
 
 namespace zorvel::forms {
 namespace {

@@ -20,7 +20,7 @@
 #include "forms/windows.h"
 #include "runtime/gbk.h"
 #include "runtime/gbk_literal.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
 
 namespace zorvel::forms {
 namespace {

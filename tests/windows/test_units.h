@@ -4,8 +4,6 @@
 // exist.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,7 +15,6 @@
 #include "forms/form_writer.h"
 #include "forms/unit.h"
 #include "forms/unit_layout.h"
-#include "forms/window_commands.h"
 #include "forms/windows.h"
 
 namespace zorvel::forms::testing {
@@ -175,22 +172,5 @@ inline UnitValue TextValue(std::string text) {
   u.hasBytes = true;
   return u;
 }
-
-// A fixture that starts and ends every test with no windows, the recording handler
-// table, the test unit types and the window services in place.
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetWindows();
-    Recorder::Reset();
-    RegisterTestUnitTypes();
-    ProvideWindowServices();
-    SetHandlerTable(Recorder::Table());
-  }
-  void TearDown() override {
-    ResetWindows();
-    Recorder::Reset();
-  }
-};
 
 }  // namespace zorvel::forms::testing

@@ -13,7 +13,7 @@
 #include "forms/window_commands.h"
 #include "forms/windows.h"
 #include "runtime/gbk_literal.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
 
 namespace zorvel::forms {
 namespace {

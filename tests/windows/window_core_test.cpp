@@ -18,7 +18,7 @@
 #include "runtime/gbk.h"
 #include "runtime/gbk_literal.h"
 #include "runtime/program.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
 
 namespace zorvel::forms {
 namespace {

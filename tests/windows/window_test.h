@@ -1,0 +1,27 @@
+// The fixture of the window tests: every test starts and ends with no windows, the
+// recording handler table, the test unit types and the window services in place.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "forms/window_commands.h"
+#include "tests/windows/test_units.h"
+
+namespace zorvel::forms::testing {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindows();
+    Recorder::Reset();
+    RegisterTestUnitTypes();
+    ProvideWindowServices();
+    SetHandlerTable(Recorder::Table());
+  }
+  void TearDown() override {
+    ResetWindows();
+    Recorder::Reset();
+  }
+};
+
+}  // namespace zorvel::forms::testing

@@ -237,4 +237,25 @@ QRegion DrawBackPicture(QPainter& painter, const PreparedPicture& picture, int m
   }
 }
 
+std::unique_ptr<PreparedPicture> PreparePictureBytes(std::string_view bytes) {
+  if (bytes.empty()) return nullptr;
+  Picture* picture = DecodePictureBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  if (picture == nullptr) return nullptr;
+  auto prepared = std::make_unique<PreparedPicture>();
+  const bool ok = PreparePicture(picture, *prepared);
+  FreePicture(picture);
+  if (!ok) return nullptr;
+  return prepared;
+}
+
+void DrawEdgeRing(QPainter& painter, const QRect& box, QRgb topLeft, QRgb bottomRight) {
+  if (box.width() <= 0 || box.height() <= 0) return;
+  painter.setPen(QColor::fromRgb(topLeft));
+  painter.drawLine(box.topLeft(), box.topRight());
+  painter.drawLine(box.topLeft(), box.bottomLeft());
+  painter.setPen(QColor::fromRgb(bottomRight));
+  painter.drawLine(box.bottomLeft(), box.bottomRight());
+  painter.drawLine(box.topRight(), box.bottomRight());
+}
+
 }  // namespace zorvel

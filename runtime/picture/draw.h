@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <memory>
+#include <string_view>
 
 #include "runtime/picture/picture.h"
 
@@ -28,6 +30,14 @@ bool PreparePicture(const Picture* picture, PreparedPicture& prepared);
 // pixels of exactly that colour leave the target untouched.
 void DrawPicture(QPainter& painter, const PreparedPicture& prepared, int x, int y, int width, int height,
                  int rasterOp = 0);
+
+// Decodes picture file bytes and makes them ready for drawing; null when there are no
+// bytes or they are not a picture this runtime reads.
+std::unique_ptr<PreparedPicture> PreparePictureBytes(std::string_view bytes);
+
+// One ring of a one-pixel edge: topLeft along the top and left, bottomRight along the
+// bottom and right of box (colours 0xAARRGGBB). An empty box draws nothing.
+void DrawEdgeRing(QPainter& painter, const QRect& box, QRgb topLeft, QRgb bottomRight);
 
 // A back picture laid over an area of the given size, by mode: 0 at the top-left at its
 // natural size, 1 tiled from the top-left (only the tiles that meet the clip box are

@@ -228,10 +228,7 @@ const PreparedPicture* CartoonBoxUnit::BackPicture() {
     backPictureDecoded_ = true;
     const std::string& bytes = Property(kBackPicture).bytes;
     if (!bytes.empty()) {
-      Picture* picture = DecodePictureBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-      auto prepared = std::make_unique<PreparedPicture>();
-      if (PreparePicture(picture, *prepared)) backPicture_ = std::move(prepared);
-      FreePicture(picture);
+      backPicture_ = PreparePictureBytes(bytes);
     }
   }
   return backPicture_.get();
@@ -267,12 +264,7 @@ void CartoonBoxUnit::PaintBorder(QPainter& painter) {
   if (BorderWidth(border) == 0 || widget_ == nullptr) return;
   const QRect r = widget_->rect();
   auto edge = [&painter](const QRect& box, QRgb topLeft, QRgb bottomRight) {
-    painter.setPen(QColor::fromRgb(topLeft));
-    painter.drawLine(box.topLeft(), box.topRight());
-    painter.drawLine(box.topLeft(), box.bottomLeft());
-    painter.setPen(QColor::fromRgb(bottomRight));
-    painter.drawLine(box.bottomLeft(), box.bottomRight());
-    painter.drawLine(box.topRight(), box.bottomRight());
+    DrawEdgeRing(painter, box, topLeft, bottomRight);
   };
   const QRect inner = r.adjusted(1, 1, -1, -1);
   switch (border) {

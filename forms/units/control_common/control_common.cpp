@@ -42,14 +42,9 @@ Qt::Alignment AlignmentOf(std::int32_t horizontal, std::int32_t vertical) {
 }
 
 std::optional<QImage> DecodePicture(std::string_view bytes) {
-  if (bytes.empty()) return std::nullopt;
-  Picture* picture = DecodePictureBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  if (picture == nullptr) return std::nullopt;
-  PreparedPicture prepared;
-  const bool ok = PreparePicture(picture, prepared);
-  FreePicture(picture);
-  if (!ok || prepared.image.isNull()) return std::nullopt;
-  return prepared.image;
+  const std::unique_ptr<PreparedPicture> prepared = PreparePictureBytes(bytes);
+  if (!prepared || prepared->image.isNull()) return std::nullopt;
+  return prepared->image;
 }
 
 void ClampToLayout(Unit& unit) {

@@ -38,15 +38,6 @@ QColor BackColourOf(std::int32_t word) {
   return ColourOf(word);
 }
 
-// One ring of an edge: top and left in one colour, bottom and right in the other.
-void Ring(QPainter& p, const QRect& box, QRgb topLeft, QRgb bottomRight) {
-  p.setPen(QColor::fromRgb(topLeft));
-  p.drawLine(box.topLeft(), box.topRight());
-  p.drawLine(box.topLeft(), box.bottomLeft());
-  p.setPen(QColor::fromRgb(bottomRight));
-  p.drawLine(box.bottomLeft(), box.bottomRight());
-  p.drawLine(box.topRight(), box.bottomRight());
-}
 
 void PutWord(std::uint8_t* at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -70,19 +61,19 @@ class DrawPanelWidget : public QWidget {
     QPainter p(this);
     switch (unit_->Property(dp::kBorder).word) {
       case 1:
-        Ring(p, r, kShadow, kHighlight);
-        Ring(p, r.adjusted(1, 1, -1, -1), kDarkShadow, kLight);
+        DrawEdgeRing(p, r, kShadow, kHighlight);
+        DrawEdgeRing(p, r.adjusted(1, 1, -1, -1), kDarkShadow, kLight);
         break;
       case 2:
-        Ring(p, r, kLight, kDarkShadow);
-        Ring(p, r.adjusted(1, 1, -1, -1), kHighlight, kShadow);
+        DrawEdgeRing(p, r, kLight, kDarkShadow);
+        DrawEdgeRing(p, r.adjusted(1, 1, -1, -1), kHighlight, kShadow);
         break;
-      case 3: Ring(p, r, kShadow, kHighlight); break;
+      case 3: DrawEdgeRing(p, r, kShadow, kHighlight); break;
       case 4:
-        Ring(p, r, kShadow, kHighlight);
-        Ring(p, r.adjusted(1, 1, -1, -1), kHighlight, kShadow);
+        DrawEdgeRing(p, r, kShadow, kHighlight);
+        DrawEdgeRing(p, r.adjusted(1, 1, -1, -1), kHighlight, kShadow);
         break;
-      case 5: Ring(p, r, kFrame, kFrame); break;
+      case 5: DrawEdgeRing(p, r, kFrame, kFrame); break;
       default: break;
     }
   }
@@ -248,12 +239,7 @@ void DrawPanelUnit::RenewSurface() {
 
 void DrawPanelUnit::DecodePicture() {
   picture_.reset();
-  const std::string& bytes = Property(dp::kBackPicture).bytes;
-  if (bytes.empty()) return;
-  Picture* picture = DecodePictureBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  auto prepared = std::make_unique<PreparedPicture>();
-  if (PreparePicture(picture, *prepared)) picture_ = std::move(prepared);
-  FreePicture(picture);
+  picture_ = PreparePictureBytes(Property(dp::kBackPicture).bytes);
 }
 
 void DrawPanelUnit::MakePen() {

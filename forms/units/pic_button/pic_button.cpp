@@ -106,13 +106,7 @@ std::unique_ptr<Unit> PicButtonUnit::Create(const CreateArgs& args) {
 void PicButtonUnit::Decode(int index) {
   std::unique_ptr<PreparedPicture>& slot = pictures_[Slot(index)];
   slot.reset();
-  const std::string& bytes = Property(index).bytes;
-  if (bytes.empty()) return;
-  Picture* picture = DecodePictureBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  if (picture == nullptr) return;
-  auto prepared = std::make_unique<PreparedPicture>();
-  if (PreparePicture(picture, *prepared)) slot = std::move(prepared);
-  FreePicture(picture);
+  slot = PreparePictureBytes(Property(index).bytes);
 }
 
 const PreparedPicture* PicButtonUnit::Prepared(int index) const {

@@ -312,14 +312,7 @@ void WindowWidget::paintEvent(QPaintEvent*) {
   // left, highlight and light below and to the right.
   const QRect r = client_->geometry().adjusted(-kSunkenEdge, -kSunkenEdge, kSunkenEdge - 1, kSunkenEdge - 1);
   QPainter p(this);
-  auto edge = [&p](const QRect& box, QRgb topLeft, QRgb bottomRight) {
-    p.setPen(QColor::fromRgb(topLeft));
-    p.drawLine(box.topLeft(), box.topRight());
-    p.drawLine(box.topLeft(), box.bottomLeft());
-    p.setPen(QColor::fromRgb(bottomRight));
-    p.drawLine(box.bottomLeft(), box.bottomRight());
-    p.drawLine(box.topRight(), box.bottomRight());
-  };
+  auto edge = [&p](const QRect& box, QRgb topLeft, QRgb bottomRight) { DrawEdgeRing(p, box, topLeft, bottomRight); };
   edge(r, 0xFFA0A0A0, 0xFFFFFFFF);
   edge(r.adjusted(1, 1, -1, -1), 0xFF696969, 0xFFE3E3E3);
 }
@@ -641,10 +634,7 @@ const PreparedPicture* WindowUnit::BackPicture() {
     backPictureDecoded_ = true;
     const std::string& bytes = Property(wp::kBackPicture).bytes;
     if (!bytes.empty()) {
-      Picture* picture = DecodePictureBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-      auto prepared = std::make_unique<PreparedPicture>();
-      if (PreparePicture(picture, *prepared)) backPicture_ = std::move(prepared);
-      FreePicture(picture);
+      backPicture_ = PreparePictureBytes(bytes);
     }
   }
   return backPicture_.get();

@@ -5,7 +5,7 @@
 #include "forms/unit.h"
 #include "forms/windows.h"
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 

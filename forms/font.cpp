@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "forms/unit_layout.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 

@@ -14,7 +14,7 @@
 #include "forms/virtual_keys.h"
 #include "forms/windows.h"
 #include "forms/windows_internal.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 

@@ -8,11 +8,11 @@
 
 #include "forms/font.h"
 #include "forms/form_writer.h"
-#include "forms/windows.h"
 #include "forms/units/window/window_unit.h"
+#include "forms/windows.h"
 #include "forms/windows_internal.h"
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 

@@ -5,9 +5,9 @@
 #include "forms/window_commands.h"
 #include "forms/windows.h"
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
 #include "runtime/ui/message_box.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 

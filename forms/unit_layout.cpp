@@ -6,7 +6,7 @@
 #include <array>
 #include <cstring>
 
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

@@ -7,14 +7,14 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "forms/windows_internal.h"
 #include "forms/register_units.h"
 #include "forms/units/menu/menu.h"
 #include "forms/units/window/window_unit.h"
+#include "forms/windows_internal.h"
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/picture/picture.h"
 #include "runtime/program.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 

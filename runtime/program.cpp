@@ -8,7 +8,7 @@
 #include <map>
 
 #include "runtime/dll.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel {
 

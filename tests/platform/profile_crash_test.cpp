@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/profile/profile.h"
-#include "runtime/gbk_literal.h"
 #include "temp_folder.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::profile {
 namespace {

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "platform/profile/profile.h"
-#include "runtime/gbk_literal.h"
 #include "temp_folder.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::profile {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "platform/profile/profile.h"
-#include "runtime/gbk_literal.h"
 #include "temp_folder.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::profile {
 

@@ -1,4 +1,4 @@
-// File commands, the file layer, the program folder, running programs, the registry.
+// File commands, the program folder, running programs, the registry.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,11 +9,10 @@
 #include <string>
 
 #include "runtime/commands.h"
-#include "runtime/files.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
 #include "runtime/run_program.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {
@@ -38,24 +37,6 @@ class TempFolder : public testing::Test {
   }
   std::string folder_;
 };
-
-TEST(NativePath, BackslashesAndGbk) {
-  struct Row {
-    std::string gbkName;
-    const char* native;
-  } rows[] = {
-      {"/opt/z\\wav\\dong.wav", "/opt/z/wav/dong.wav"},
-      {"/opt/z/config.a", "/opt/z/config.a"},
-      {"/opt/z"s + "\\奖品图片\\"_gbk + "1.jpg", "/opt/z/奖品图片/1.jpg"},
-      // 琝 is 0xAC 0x5C: a trail byte 0x5C is not a separator.
-      {"/opt/z\\"s + "琝"_gbk, "/opt/z/琝"},
-  };
-  ASSERT_EQ(std::string("琝"_gbk), "\xAC\x5C");
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    SCOPED_TRACE("row " + std::to_string(i));
-    EXPECT_EQ(NativePath(rows[i].gbkName), rows[i].native);
-  }
-}
 
 using FileCommands = TempFolder;
 

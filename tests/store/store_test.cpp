@@ -10,9 +10,9 @@
 #include <string>
 
 #include "runtime/commands.h"
-#include "runtime/gbk.h"
 #include "runtime/program.h"
 #include "store/store.h"
+#include "text/gbk.h"
 
 namespace zorvel {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "forms/form_writer.h"
 #include "forms/unit_layout.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace {
 

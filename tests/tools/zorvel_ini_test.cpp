@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 extern char** environ;
 

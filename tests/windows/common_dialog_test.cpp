@@ -12,9 +12,9 @@
 #include "forms/form_writer.h"
 #include "forms/unit_ref.h"
 #include "forms/windows.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "tests/runtime/ui/modal_driver.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

@@ -12,9 +12,9 @@
 #include "forms/units/pic_box/pic_box.h"
 #include "forms/window_commands.h"
 #include "forms/windows.h"
-#include "runtime/gbk_literal.h"
 #include "tests/runtime/picture/gif_writer.h"
 #include "tests/windows/window_test.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

@@ -12,8 +12,8 @@
 #include "forms/window_commands.h"
 #include "forms/windows.h"
 #include "runtime/error.h"
-#include "runtime/gbk.h"
 #include "tests/windows/test_units.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 namespace {

@@ -17,7 +17,7 @@
 #include "forms/units/menu/menu_commands.h"
 #include "forms/units/window/window_unit.h"
 #include "forms/windows.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

@@ -18,9 +18,9 @@
 #include "forms/units/radio_box/radio_box.h"
 #include "forms/window_commands.h"
 #include "forms/windows.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "tests/windows/window_test.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

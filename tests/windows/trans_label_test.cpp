@@ -12,8 +12,8 @@
 #include "forms/units/trans_label/trans_label.h"
 #include "forms/window_commands.h"
 #include "forms/windows.h"
-#include "runtime/gbk_literal.h"
 #include "tests/windows/window_test.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

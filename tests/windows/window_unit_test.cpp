@@ -18,7 +18,7 @@
 #include "forms/events.h"
 #include "forms/form_writer.h"
 #include "forms/windows.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "forms/font.h"
-#include "runtime/gbk.h"
 #include "runtime/picture/draw.h"
 #include "runtime/picture/gif.h"
 #include "runtime/picture/png.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 namespace {

@@ -22,11 +22,11 @@
 #include "forms/font.h"
 #include "forms/unit_ref.h"
 #include "forms/windows.h"
-#include "runtime/files.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
 #include "runtime/ui/message_box.h"
+#include "text/files.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "forms/events.h"
-#include "runtime/gbk.h"
 #include "runtime/picture/draw.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms::control {
 

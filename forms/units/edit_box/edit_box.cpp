@@ -22,7 +22,7 @@
 #include "forms/units/control_common/control_common.h"
 #include "forms/units/pic_box/box_border.h"
 #include "forms/virtual_keys.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 

@@ -12,7 +12,7 @@
 #include "forms/unit.h"
 #include "forms/unit_layout.h"
 #include "forms/windows.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 namespace {

@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "forms/font.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 

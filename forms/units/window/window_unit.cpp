@@ -20,11 +20,11 @@
 #include "forms/events.h"
 #include "forms/font.h"
 #include "forms/windows.h"
-#include "runtime/files.h"
-#include "runtime/gbk.h"
 #include "runtime/picture/draw.h"
 #include "runtime/picture/picture.h"
 #include "runtime/program.h"
+#include "text/files.h"
+#include "text/gbk.h"
 
 namespace zorvel::forms {
 

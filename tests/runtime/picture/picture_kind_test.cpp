@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "tests/runtime/picture/raster_support.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 // Writer options are designated initializers that name only what a case changes.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

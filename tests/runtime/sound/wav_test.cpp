@@ -19,12 +19,12 @@
 
 #include "platform/audio/wave_out.h"
 #include "runtime/command.h"
-#include "runtime/gbk.h"
 #include "runtime/memory.h"
 #include "runtime/service.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/wav_player.h"
 #include "runtime/text.h"
+#include "text/gbk.h"
 
 namespace zorvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/files.h"
+#include "text/files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <string>
 
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel {
 

@@ -1,4 +1,4 @@
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 #include <algorithm>
 #include <iterator>

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

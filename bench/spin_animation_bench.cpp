@@ -10,14 +10,14 @@
 #include <cstdlib>
 
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/cartoon/cartoon_box.h"
-#include "forms/units/cartoon/cartoon_commands.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
 #include "tests/runtime/picture/raster_writers.h"
 #include "tests/windows/test_units.h"
+#include "windows/unit_ref.h"
+#include "windows/units/cartoon/cartoon_box.h"
+#include "windows/units/cartoon/cartoon_commands.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <functional>
 
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/cartoon/cartoon_box.h"
-#include "forms/units/cartoon/cartoon_commands.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
 #include "tests/runtime/picture/gif_writer.h"
 #include "tests/runtime/picture/raster_writers.h"
 #include "tests/windows/test_units.h"
+#include "windows/unit_ref.h"
+#include "windows/units/cartoon/cartoon_box.h"
+#include "windows/units/cartoon/cartoon_commands.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

@@ -1,4 +1,4 @@
-#include "forms/units/common_dialog/common_dialog.h"
+#include "windows/units/common_dialog/common_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,13 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 
-#include "forms/font.h"
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/windows.h"
 #include "tests/runtime/ui/modal_driver.h"
 #include "text/gbk.h"
 #include "text/gbk_literal.h"
+#include "windows/font.h"
+#include "windows/unit_ref.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

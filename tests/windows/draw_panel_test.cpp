@@ -7,14 +7,14 @@
 #include <cstring>
 
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/draw_panel/draw_panel.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
 #include "runtime/picture/draw.h"
 #include "runtime/text.h"
 #include "tests/windows/window_test.h"
+#include "windows/unit_ref.h"
+#include "windows/units/draw_panel/draw_panel.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

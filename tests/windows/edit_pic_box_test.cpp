@@ -8,13 +8,13 @@
 #include <QTest>
 
 #include "forms/form_writer.h"
-#include "forms/units/edit_box/edit_box.h"
-#include "forms/units/pic_box/pic_box.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "tests/runtime/picture/gif_writer.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk_literal.h"
+#include "windows/units/edit_box/edit_box.h"
+#include "windows/units/pic_box/pic_box.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

@@ -8,12 +8,12 @@
 
 #include "app/handlers.h"
 #include "forms/embedded.h"
-#include "forms/runtime_app.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/error.h"
 #include "tests/windows/test_units.h"
 #include "text/gbk.h"
+#include "windows/runtime_app.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

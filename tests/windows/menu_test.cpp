@@ -1,4 +1,4 @@
-#include "forms/units/menu/menu.h"
+#include "windows/units/menu/menu.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,13 @@
 #include <functional>
 #include <vector>
 
-#include "forms/events.h"
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/menu/menu_commands.h"
-#include "forms/units/window/window_unit.h"
-#include "forms/windows.h"
 #include "text/gbk_literal.h"
+#include "windows/events.h"
+#include "windows/unit_ref.h"
+#include "windows/units/menu/menu_commands.h"
+#include "windows/units/window/window_unit.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

@@ -8,10 +8,10 @@
 #include <QWindow>
 
 #include "forms/form_writer.h"
-#include "forms/units/pic_button/pic_button.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "tests/windows/window_test.h"
+#include "windows/units/pic_button/pic_button.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

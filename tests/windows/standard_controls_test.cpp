@@ -9,18 +9,18 @@
 #include <cstdlib>
 
 #include "forms/embedded.h"
-#include "forms/font.h"
 #include "forms/form_writer.h"
-#include "forms/units/button/button.h"
-#include "forms/units/check_box/check_box.h"
-#include "forms/units/group_box/group_box.h"
-#include "forms/units/label/label.h"
-#include "forms/units/radio_box/radio_box.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk.h"
 #include "text/gbk_literal.h"
+#include "windows/font.h"
+#include "windows/units/button/button.h"
+#include "windows/units/check_box/check_box.h"
+#include "windows/units/group_box/group_box.h"
+#include "windows/units/label/label.h"
+#include "windows/units/radio_box/radio_box.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "forms/events.h"
 #include "forms/form_writer.h"
-#include "forms/unit.h"
 #include "forms/unit_layout.h"
-#include "forms/windows.h"
+#include "windows/events.h"
+#include "windows/unit.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms::testing {
 

@@ -9,16 +9,16 @@
 #include <QTimer>
 
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/window/window_unit.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
 #include "runtime/error.h"
 #include "runtime/program.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk.h"
 #include "text/gbk_literal.h"
+#include "windows/unit_ref.h"
+#include "windows/units/window/window_unit.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "forms/window_commands.h"
 #include "tests/windows/test_units.h"
+#include "windows/window_commands.h"
 
 namespace zorvel::forms::testing {
 

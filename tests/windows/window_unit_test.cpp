@@ -1,6 +1,6 @@
 // The window unit on the offscreen platform: frame flags, placement, background
 // painting, shapes, property changes, music hook and the window events.
-#include "forms/units/window/window_unit.h"
+#include "windows/units/window/window_unit.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "forms/events.h"
 #include "forms/form_writer.h"
-#include "forms/windows.h"
 #include "text/gbk_literal.h"
+#include "windows/events.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

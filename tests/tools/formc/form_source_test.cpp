@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "forms/form_data.h"
-#include "forms/form_source.h"
 #include "forms/form_writer.h"
 #include "forms/unit_layout.h"
 #include "text/gbk_literal.h"
+#include "tools/formc/form_source.h"
 
 namespace zorvel::forms {
 namespace {

@@ -1,6 +1,6 @@
 // The readable form sources (resources/forms/*.form, described in FORMAT.md there) and
 // the handler list (app/handlers.def), turned into window descriptions that the form-data
-// writer makes a block of. The form compiler (tools/zorvel_formc.cpp) is their one user
+// writer makes a block of. The form compiler (tools/formc/zorvel_formc.cpp) is their one user
 // in the build; nothing reads the sources at run time.
 //
 // Stored properties go through the unit-type descriptions (unit_layout.h): a unit starts

@@ -1,4 +1,4 @@
-#include "forms/form_source.h"
+#include "tools/formc/form_source.h"
 
 #include <algorithm>
 #include <charconv>

@@ -13,6 +13,7 @@
 #include "runtime/command.h"
 #include "tests/runtime/picture/raster_writers.h"
 #include "tests/windows/test_units.h"
+#include "windows/register_units.h"
 #include "windows/unit_ref.h"
 #include "windows/units/cartoon/cartoon_box.h"
 #include "windows/units/cartoon/cartoon_commands.h"
@@ -194,6 +195,7 @@ BENCHMARK(SpinFrame)
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
+  zorvel::forms::RegisterUnitTypes();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -4,8 +4,8 @@
 
 #include "runtime/error.h"
 #include "text/gbk_literal.h"
+#include "windows/templates.h"
 #include "windows/unit.h"
-#include "windows/windows.h"
 
 namespace zorvel::forms {
 

@@ -10,6 +10,7 @@
 #include "runtime/error.h"
 #include "text/gbk_literal.h"
 #include "windows/font.h"
+#include "windows/templates.h"
 #include "windows/units/window/window_unit.h"
 #include "windows/windows.h"
 #include "windows/windows_internal.h"

@@ -14,9 +14,6 @@
 namespace zorvel::forms {
 
 void RegisterUnitTypes() {
-  static bool registered = false;
-  if (registered) return;
-  registered = true;
   RegisterWindowUnitType();
   RegisterMenuItemType();
   RegisterCommonDialogType();

@@ -2,8 +2,6 @@
 
 #include <map>
 
-#include "windows/register_units.h"
-
 namespace zorvel::forms {
 
 Unit::Unit(const UnitLayout& layout, std::uint32_t windowId, std::uint32_t unitId)
@@ -36,7 +34,6 @@ void RegisterUnitType(const UnitTypeInfo& info) {
 }
 
 const UnitTypeInfo* FindUnitType(std::uint32_t type) {
-  RegisterUnitTypes();
   const auto it = Registry().find(type);
   return it == Registry().end() ? nullptr : &it->second;
 }

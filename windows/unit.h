@@ -118,8 +118,9 @@ struct UnitTypeInfo {
   CreateEntry create = nullptr;  // null: the type cannot be created here (yet)
 };
 
-// Unit types register themselves once; a second registration of a code replaces the
-// first. Lookup by type code gives null for a type nobody registered.
+// The unit types are registered at start-up (RegisterUnitTypes); a second registration
+// of a code replaces the first. Lookup by type code gives null for a type nobody
+// registered.
 void RegisterUnitType(const UnitTypeInfo& info);
 const UnitTypeInfo* FindUnitType(std::uint32_t type);
 

@@ -11,7 +11,6 @@
 #include "runtime/picture/picture.h"
 #include "runtime/program.h"
 #include "text/gbk_literal.h"
-#include "windows/register_units.h"
 #include "windows/units/menu/menu.h"
 #include "windows/units/window/window_unit.h"
 #include "windows/windows_internal.h"
@@ -22,7 +21,6 @@ using namespace zorvel::literals;
 
 namespace {
 
-std::optional<FormData> g_templates;
 std::vector<std::unique_ptr<LoadedWindow>> g_loaded;
 std::vector<LoadedWindow*> g_loadedView;
 // Units of destroyed windows wait here until control is back in the event loop: a
@@ -110,18 +108,6 @@ QWidget* LoadedWindow::Widget() const {
   return u != nullptr ? u->Widget() : nullptr;
 }
 
-void SetTemplates(FormData data) {
-  RegisterUnitTypes();
-  g_templates = std::move(data);
-}
-
-FormData& Templates() {
-  if (!g_templates) g_templates.emplace();
-  return *g_templates;
-}
-
-bool HasTemplates() { return g_templates.has_value(); }
-
 LoadedWindow* FindLoadedWindow(std::uint32_t windowId) {
   for (const auto& w : g_loaded)
     if (w->id == windowId && !w->destroying) return w.get();
@@ -170,7 +156,6 @@ void FailLoad(LoadedWindow& w) {
 }  // namespace
 
 bool LoadWindow(std::uint32_t windowId, QWidget* owner, bool modal) {
-  RegisterUnitTypes();
   WindowTemplate* t = HasTemplates() ? Templates().Find(windowId) : nullptr;
   if (t == nullptr || t->UnitCount() == 0) return false;
   if (LoadedWindow* existing = FindLoadedWindow(windowId)) {
@@ -474,7 +459,7 @@ void DestroyAllWindowsQuietly() {
 
 void ResetWindows() {
   DestroyAllWindowsQuietly();
-  g_templates.reset();
+  ClearTemplates();
   loop::Reset();
   while (EventsSuspended()) ResumeEvents();
 }

@@ -14,6 +14,7 @@
 
 #include "forms/form_data.h"
 #include "windows/events.h"
+#include "windows/templates.h"
 #include "windows/unit.h"
 
 class QMenuBar;
@@ -40,11 +41,6 @@ struct LoadedWindow {
   Unit* WindowUnitObject() const { return units.empty() ? nullptr : units.front().get(); }
   QWidget* Widget() const;  // the window unit's native window
 };
-
-// The running program's templates (read from the form data at start-up).
-void SetTemplates(FormData data);
-FormData& Templates();
-bool HasTemplates();
 
 // Window loading. False when the template is missing, the owner is not a live window,
 // or a unit fails to create. A window that is already loaded is activated (restored

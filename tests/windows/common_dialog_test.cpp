@@ -10,6 +10,7 @@
 
 #include "forms/form_writer.h"
 #include "tests/runtime/ui/modal_driver.h"
+#include "tests/windows/window_test.h"
 #include "text/gbk.h"
 #include "text/gbk_literal.h"
 #include "windows/font.h"
@@ -22,9 +23,10 @@ namespace {
 using namespace zorvel::literals;
 using namespace common_dialog;
 
-class CommonDialogTest : public testing::Test {
+class CommonDialogTest : public testing::WindowTest {
  protected:
   void SetUp() override {
+    WindowTest::SetUp();
     ClearCommonDialogAnswers();
     unit = CreateCommonDialog(CreateArgs{});
     ASSERT_NE(unit, nullptr);
@@ -33,6 +35,7 @@ class CommonDialogTest : public testing::Test {
   void TearDown() override {
     ClearCommonDialogAnswers();
     QDir::setCurrent(folder);
+    WindowTest::TearDown();
   }
   void SetText(int index, std::string gbkText) { dialog->Property(index).bytes = std::move(gbkText); }
 

@@ -9,7 +9,7 @@
 #include "app/handlers.h"
 #include "forms/embedded.h"
 #include "runtime/error.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
 #include "text/gbk.h"
 #include "windows/runtime_app.h"
 #include "windows/window_commands.h"
@@ -33,9 +33,10 @@ int PrintError(int, int, const char* message) {
   return 1;
 }
 
-TEST(EmbeddedForms, EachWindowLoadsExactlyWhenItsUnitTypesAreBuilt) {
-  ResetWindows();
-  ProvideWindowServices();
+using EmbeddedForms = testing::WindowTest;
+using RuntimeAppTest = testing::WindowTest;
+
+TEST_F(EmbeddedForms, EachWindowLoadsExactlyWhenItsUnitTypesAreBuilt) {
   const std::optional<FormData> data = ParseFormData(EmbeddedFormData());
   ASSERT_TRUE(data.has_value());
   ASSERT_EQ(data->windowIds.size(), 6u);
@@ -55,7 +56,6 @@ TEST(EmbeddedForms, EachWindowLoadsExactlyWhenItsUnitTypesAreBuilt) {
     EXPECT_FALSE(Templates().Find(id)->HasSavedTable()) << std::hex << id;
   }
   EXPECT_GE(loaded, 1);  // the effect window holds only its window unit
-  ResetWindows();
 }
 
 TEST(EmbeddedFormsDeathTest, StartUpFailsWhenTheStartUpWindowCannotLoad) {
@@ -83,8 +83,7 @@ TEST(EmbeddedFormsDeathTest, BrokenFormDataStopsTheStartUp) {
   SetErrorHook(nullptr);
 }
 
-TEST(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
-  ResetWindows();
+TEST_F(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
   WindowDescription w;
   w.id = 0x52010001;
   w.units.push_back(testing::WindowUnitDescription(0x06010000, 10, 10, 200, 100));
@@ -95,12 +94,10 @@ TEST(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
   EXPECT_EQ(app.Run(block, {}, 0x52010001), 0);
   EXPECT_TRUE(LoadedWindows().empty());
   SetErrorBox(nullptr);  // the start-up put the error box in place; later tests expect none
-  ResetWindows();
 }
 
-TEST(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowCloses) {
+TEST_F(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowCloses) {
   if (!AllTypesBuilt(*ParseFormData(EmbeddedFormData())->Find(app::kMainWindow))) GTEST_SKIP() << "unit types missing";
-  ResetWindows();
   int argc = 0;
   RuntimeApp app(argc, nullptr);
   bool mainShown = false;
@@ -113,7 +110,6 @@ TEST(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowClos
   EXPECT_TRUE(mainShown);
   EXPECT_TRUE(LoadedWindows().empty());
   SetErrorBox(nullptr);
-  ResetWindows();
 }
 
 }  // namespace

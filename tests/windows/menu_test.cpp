@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forms/form_writer.h"
+#include "tests/windows/window_test.h"
 #include "text/gbk_literal.h"
 #include "windows/events.h"
 #include "windows/unit_ref.h"
@@ -84,11 +85,10 @@ FormData MakeForms() {
   return *ParseFormData(WriteFormData(windows));
 }
 
-class MenuTest : public testing::Test {
+class MenuTest : public testing::WindowTest {
  protected:
   void SetUp() override {
-    ResetWindows();
-    RegisterMenuItemType();
+    WindowTest::SetUp();
     SetTemplates(MakeForms());
     SetHandlerTable(kHandlers);
     ResetPopupHooks();
@@ -96,7 +96,7 @@ class MenuTest : public testing::Test {
   }
   void TearDown() override {
     ResetPopupHooks();
-    ResetWindows();
+    WindowTest::TearDown();
   }
 
   static void Popup(std::uint32_t window, std::uint32_t item, std::optional<int> x = {}, std::optional<int> y = {},

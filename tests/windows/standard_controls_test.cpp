@@ -245,7 +245,9 @@ TEST_F(StandardControls, PropertiesAreClampedAndPictureReCreates) {
   EXPECT_GT(CountNear(W(kCheck)->grab().toImage(), qRgb(255, 0, 0)), 0);
 }
 
-TEST(StandardControlTypes, EmptyBlocksGiveDefaultsAndLaterVersionsFail) {
+using StandardControlTypes = testing::WindowTest;
+
+TEST_F(StandardControlTypes, EmptyBlocksGiveDefaultsAndLaterVersionsFail) {
   QWidget parent;
   for (std::uint32_t type : {kLabelType, kButtonType, kCheckBoxType, kRadioBoxType, kGroupBoxType}) {
     const UnitLayout& layout = *FindUnitLayout(type);
@@ -286,7 +288,7 @@ QImage GrabLabel(const std::map<int, PropertyValue>& values, QSize size = {120, 
   return parent.grab().toImage();
 }
 
-TEST(StandardControlTypes, LabelBackgroundsBordersAndEffectsAsDrawn) {
+TEST_F(StandardControlTypes, LabelBackgroundsBordersAndEffectsAsDrawn) {
   const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255), white = qRgb(255, 255, 255);
   // Gradient left to right: red at the left edge, green in the middle, blue at the right,
   // the same on every row.
@@ -348,17 +350,15 @@ struct Placed {
   std::string caption;
 };
 
-class ProgramWindows : public ::testing::Test {
+class ProgramWindows : public testing::WindowTest {
  protected:
   void SetUp() override {
-    ResetWindows();
-    ProvideWindowServices();
+    WindowTest::SetUp();
     SetHandlerTable({});  // the windows as the form data builds them, before any handler
     std::optional<FormData> data = ParseFormData(EmbeddedFormData());
     ASSERT_TRUE(data.has_value());
     SetTemplates(std::move(*data));
   }
-  void TearDown() override { ResetWindows(); }
 
   // Loads the window, checks every row, and gives its picture.
   QImage LoadAndCheck(std::uint32_t windowId, std::span<const Placed> rows) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "forms/form_writer.h"
+#include "tests/windows/window_test.h"
 #include "text/gbk_literal.h"
 #include "windows/events.h"
 #include "windows/windows.h"
@@ -346,10 +347,10 @@ WindowDescription Describe(std::uint32_t id, std::uint32_t unitId, const std::ve
   return WindowDescription{id, 0, 0, "", "", {u}};
 }
 
-class WindowEvents : public testing::Test {
+class WindowEvents : public testing::WindowTest {
  protected:
   void SetUp() override {
-    RegisterWindowUnitType();
+    WindowTest::SetUp();
     const std::vector<WindowDescription> windows = {
         Describe(kWindow, kWindowUnitId, With({{wp::kBorder, Word(0)}})),
         Describe(kOther, kOtherUnitId, With({{wp::kAlwaysOnTop, Word(1)}, {wp::kShowInTaskBar, Word(0)}}))};
@@ -359,7 +360,7 @@ class WindowEvents : public testing::Test {
     g_events.clear();
   }
   void TearDown() override {
-    ResetWindows();
+    WindowTest::TearDown();
     SetHandlerTable({});
   }
 };

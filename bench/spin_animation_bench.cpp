@@ -81,8 +81,8 @@ void LoadStage(int w, int h) {
 
 // Step 1 of the animation: the template takes the stage's size, scale 0 and the picture.
 void PrepareTemplate(int w, int h, const std::string& picture) {
-  SetWord(kTemplate, 2, w);
-  SetWord(kTemplate, 3, h);
+  SetWord(kTemplate, prop::kWidth, w);
+  SetWord(kTemplate, prop::kHeight, h);
   SetWord(kTemplate, cartoon_object::kScale, 0);
   UnitValue value;
   value.bytes = picture;

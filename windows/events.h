@@ -25,6 +25,26 @@ inline constexpr std::int32_t kCharacter = -11;  // character code (GBK)
 inline constexpr std::int32_t kWheel = -12;    // distance (120 a notch), key state
 }  // namespace event
 
+// The events of the window unit (unit 0 of a window). The window core fires created,
+// moved and resized when a window has loaded, may close on a close request (a handler
+// result of 0 refuses it), destroyed before the units go, and idle with the
+// milliseconds since the idle cycle began (a non-zero result asks for another pass); the
+// window unit fires the others as its native window changes.
+namespace window_event {
+inline constexpr std::int32_t kCreated = 0;
+inline constexpr std::int32_t kMayClose = 1;
+inline constexpr std::int32_t kDestroyed = 2;
+inline constexpr std::int32_t kMoved = 3;
+inline constexpr std::int32_t kResized = 4;
+inline constexpr std::int32_t kActivated = 5;
+inline constexpr std::int32_t kDeactivated = 6;
+inline constexpr std::int32_t kIdle = 7;
+inline constexpr std::int32_t kFirstActivation = 8;
+inline constexpr std::int32_t kTrayIcon = 9;
+inline constexpr std::int32_t kShown = 10;
+inline constexpr std::int32_t kHidden = 11;
+}  // namespace window_event
+
 // Key state: the sum of 1 Ctrl, 2 Shift, 4 Alt.
 inline constexpr std::int32_t kKeyCtrl = 1, kKeyShift = 2, kKeyAlt = 4;
 

@@ -200,7 +200,7 @@ bool HandleWindowKey(Located& at, int vk, Qt::KeyboardModifiers modifiers) {
     }
     case kVkReturn: {
       if (at.index != 0 && type != nullptr && (type->state & kStateDefaultButton) != 0) return at.unit->Click();
-      if (WindowProperty(w, 21) != 0) return MoveFocus(at, false);
+      if (WindowProperty(w, window_property::kEnterMovesFocus) != 0) return MoveFocus(at, false);
       for (std::uint32_t i = 1; i < w.units.size(); ++i) {
         Unit* u = w.units[i].get();
         if (u != nullptr && u->IsDefaultButton() && u->Widget() != nullptr && u->Widget()->isEnabled()) return u->Click();
@@ -208,11 +208,11 @@ bool HandleWindowKey(Located& at, int vk, Qt::KeyboardModifiers modifiers) {
       return false;
     }
     case kVkEscape:
-      if (WindowProperty(w, 22) == 0) return false;
+      if (WindowProperty(w, window_property::kEscCloses) == 0) return false;
       RequestClose(w.id);
       return true;
     case kVkF1: {
-      if (WindowProperty(w, 23) == 0) return false;
+      if (WindowProperty(w, window_property::kF1OpensHelp) == 0) return false;
       auto* windowUnit = dynamic_cast<WindowUnit*>(w.WindowUnitObject());
       return windowUnit != nullptr && windowUnit->OpenHelp();
     }
@@ -346,7 +346,7 @@ class InputFilter : public QObject {
   // the window while its drag-anywhere property is on.
   static bool MaybeDragWindow(std::uint32_t windowId, std::uint32_t unitId) {
     LoadedWindow* w = FindLoadedWindow(windowId);
-    if (w == nullptr || WindowProperty(*w, 27) == 0) return false;
+    if (w == nullptr || WindowProperty(*w, window_property::kDragAnywhere) == 0) return false;
     if (unitId != 0) {
       Unit* u = FindUnitObject(windowId, unitId);
       const UnitTypeInfo* type = u != nullptr ? FindUnitType(u->Layout().type) : nullptr;

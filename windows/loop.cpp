@@ -71,7 +71,7 @@ bool OnIdle(int count) {
   for (std::uint32_t id : ids) {
     if (std::find(s.doneIdling.begin(), s.doneIdling.end(), id) != s.doneIdling.end()) continue;
     if (FindLoadedWindow(id) == nullptr) continue;
-    const std::optional<std::int32_t> r = Fire(id, 0, 7, {elapsed});
+    const std::optional<std::int32_t> r = Fire(id, 0, window_event::kIdle, {elapsed});
     if (r && *r != 0) more = true;
     else s.doneIdling.push_back(id);
   }

@@ -1,5 +1,5 @@
-// Reading and writing unit properties by number: the common properties 0-7 on the record
-// or the live widget, menu items on their record, the type's own properties through the
+// Reading and writing unit properties by number: the common properties on the record or
+// the live widget, menu items on their record, the type's own properties through the
 // unit's read and apply entries, with the conversions of each value type.
 #include <QApplication>
 #include <QCursor>
@@ -220,16 +220,16 @@ UnitValue ReadUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int ind
     const std::optional<MenuBody> m = t.Menu(target.index);
     if (!m) return {};
     switch (index) {
-      case 0: return Bytes(m->caption);
-      case 1: return Integer((m->flags & kMenuChecked) != 0);
-      case 2: return Integer((m->flags & kMenuDisabled) != 0);
-      case 3: return Integer((m->flags & kMenuHidden) == 0);
+      case menu_item_property::kCaption: return Bytes(m->caption);
+      case menu_item_property::kChecked: return Integer((m->flags & kMenuChecked) != 0);
+      case menu_item_property::kDisabled: return Integer((m->flags & kMenuDisabled) != 0);
+      case menu_item_property::kVisible: return Integer((m->flags & kMenuHidden) == 0);
       default: return {};
     }
   }
   const std::optional<ControlBody> body = t.Control(target.index);
   if (!body) return {};
-  if (index > 7) {
+  if (index >= prop::kFirstOwn) {
     Unit* u = RequireLoaded(windowId, unitId);
     const std::optional<PropertyType> type = PropertyTypeOf(u->Layout(), index);
     const std::optional<PropertyValue> v = u->Read(index);
@@ -253,14 +253,14 @@ UnitValue ReadUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int ind
   const Unit* u = FindUnitObject(windowId, unitId);
   const QWidget* w = u != nullptr ? u->Widget() : nullptr;
   switch (index) {
-    case 0: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().x() : w->x()) : body->left);
-    case 1: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().y() : w->y()) : body->top);
-    case 2: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().width() : w->width()) : body->width);
-    case 3: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().height() : w->height()) : body->height);
-    case 4: return Bytes(body->tag);
-    case 5: return Integer(w ? !w->isHidden() : (body->flags & kFlagVisible) != 0);
-    case 6: return Integer(w ? w->testAttribute(Qt::WA_Disabled) : (body->flags & kFlagDisabled) != 0);
-    case 7: return Bytes(PointerToInterface(body->mousePointer));
+    case prop::kLeft: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().x() : w->x()) : body->left);
+    case prop::kTop: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().y() : w->y()) : body->top);
+    case prop::kWidth: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().width() : w->width()) : body->width);
+    case prop::kHeight: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().height() : w->height()) : body->height);
+    case prop::kTag: return Bytes(body->tag);
+    case prop::kVisible: return Integer(w ? !w->isHidden() : (body->flags & kFlagVisible) != 0);
+    case prop::kDisabled: return Integer(w ? w->testAttribute(Qt::WA_Disabled) : (body->flags & kFlagDisabled) != 0);
+    case prop::kMousePointer: return Bytes(PointerToInterface(body->mousePointer));
     default: return {};
   }
 }
@@ -272,15 +272,17 @@ void WriteUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, 
     const std::optional<MenuBody> m = t.Menu(target.index);
     if (!m) return;
     bool changed = false;
-    if (index == 0) {
+    if (index == menu_item_property::kCaption) {
       const std::string caption = value.bytes.substr(0, value.bytes.find('\0'));
       if (caption != m->caption) {
         EditRecord(t, target.index, [&](UnitDescription& d) { d.caption = caption; });
         changed = true;
       }
-    } else if (index >= 1 && index <= 3) {
-      const std::uint32_t bit = index == 1 ? kMenuChecked : index == 2 ? kMenuDisabled : kMenuHidden;
-      const bool set = index == 3 ? value.word == 0 : value.word != 0;
+    } else if (index >= menu_item_property::kChecked && index <= menu_item_property::kVisible) {
+      const std::uint32_t bit = index == menu_item_property::kChecked    ? kMenuChecked
+                                : index == menu_item_property::kDisabled ? kMenuDisabled
+                                                                         : kMenuHidden;
+      const bool set = index == menu_item_property::kVisible ? value.word == 0 : value.word != 0;
       const std::uint32_t flags = set ? (m->flags | bit) : (m->flags & ~bit);
       if (flags != m->flags) {
         SetRecordWord(t, target.index, m->head.end + 8, static_cast<std::int32_t>(flags));
@@ -293,7 +295,7 @@ void WriteUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, 
   const std::optional<ControlBody> body = t.Control(target.index);
   if (!body) return;
 
-  if (index > 7) {
+  if (index >= prop::kFirstOwn) {
     Unit* u = RequireLoaded(windowId, unitId);
     const std::optional<PropertyType> type = PropertyTypeOf(u->Layout(), index);
     if (!type) return;
@@ -327,44 +329,45 @@ void WriteUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, 
 
   Unit* u = FindUnitObject(windowId, unitId);
   QWidget* w = u != nullptr ? u->Widget() : nullptr;
+  // The record keeps left, top, width and height as consecutive words from here.
   const std::size_t geometry = body->objectSlot + 4;
   switch (index) {
-    case 0:
-    case 1: {
+    case prop::kLeft:
+    case prop::kTop: {
       const auto v = static_cast<std::int32_t>(std::clamp<std::int64_t>(static_cast<std::int32_t>(value.word), -kPositionLimit, kPositionLimit));
-      SetRecordWord(t, target.index, geometry + static_cast<std::size_t>(index) * 4, v);
+      SetRecordWord(t, target.index, geometry + static_cast<std::size_t>(index - prop::kLeft) * 4, v);
       if (auto* window = dynamic_cast<WindowUnit*>(u)) {
         QRect outer = window->Widget()->frameGeometry();
-        (index == 0 ? outer.moveLeft(v) : outer.moveTop(v));
+        (index == prop::kLeft ? outer.moveLeft(v) : outer.moveTop(v));
         window->SetWindowGeometry(outer);
       } else if (w != nullptr) {
         QPoint at = w->pos();
-        (index == 0 ? at.rx() : at.ry()) = v;
+        (index == prop::kLeft ? at.rx() : at.ry()) = v;
         w->move(at);
       }
       return;
     }
-    case 2:
-    case 3: {
+    case prop::kWidth:
+    case prop::kHeight: {
       const auto v = static_cast<std::int32_t>(std::clamp<std::int64_t>(static_cast<std::int32_t>(value.word), 0, kPositionLimit));
-      SetRecordWord(t, target.index, geometry + static_cast<std::size_t>(index) * 4, v);
+      SetRecordWord(t, target.index, geometry + static_cast<std::size_t>(index - prop::kLeft) * 4, v);
       if (auto* window = dynamic_cast<WindowUnit*>(u)) {
         QRect outer = window->Widget()->frameGeometry();
-        (index == 2 ? outer.setWidth(v) : outer.setHeight(v));
+        (index == prop::kWidth ? outer.setWidth(v) : outer.setHeight(v));
         window->SetWindowGeometry(outer);
       } else if (w != nullptr) {
         QSize size = w->size();
-        (index == 2 ? size.rwidth() : size.rheight()) = v;
+        (index == prop::kWidth ? size.rwidth() : size.rheight()) = v;
         w->resize(size);
       }
       return;
     }
-    case 4: {
+    case prop::kTag: {
       const std::string tag = value.bytes.substr(0, value.bytes.find('\0'));
       EditRecord(t, target.index, [&](UnitDescription& d) { d.tag = tag; });
       return;
     }
-    case 5: {
+    case prop::kVisible: {
       const bool show = value.word != 0;
       const std::uint32_t flags = show ? (body->flags | kFlagVisible) : (body->flags & ~kFlagVisible);
       SetRecordWord(t, target.index, body->bindingsOffset - 12, static_cast<std::int32_t>(flags));
@@ -382,14 +385,14 @@ void WriteUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, 
       w->show();
       return;
     }
-    case 6: {
+    case prop::kDisabled: {
       const bool disabled = value.word != 0;
       const std::uint32_t flags = disabled ? (body->flags | kFlagDisabled) : (body->flags & ~kFlagDisabled);
       SetRecordWord(t, target.index, body->bindingsOffset - 12, static_cast<std::int32_t>(flags));
       if (w != nullptr) w->setEnabled(!disabled);
       return;
     }
-    case 7: {
+    case prop::kMousePointer: {
       const std::string pointer = PointerFromInterface(value.bytes);
       EditRecord(t, target.index, [&](UnitDescription& d) { d.mousePointer = pointer; });
       if (w != nullptr) {

@@ -10,7 +10,9 @@ Unit::Unit(const UnitLayout& layout, std::uint32_t windowId, std::uint32_t unitI
 Unit::~Unit() = default;
 
 std::optional<PropertyValue> Unit::Read(int index) const {
-  if (index < 8 || static_cast<std::size_t>(index - 8) >= properties_.size()) return std::nullopt;
+  if (index < prop::kFirstOwn || static_cast<std::size_t>(index - prop::kFirstOwn) >= properties_.size()) {
+    return std::nullopt;
+  }
   return Property(index);
 }
 
@@ -40,10 +42,10 @@ const UnitTypeInfo* FindUnitType(std::uint32_t type) {
 
 std::optional<PropertyType> PropertyTypeOf(const UnitLayout& layout, int index) {
   switch (index) {
-    case 0: case 1: case 2: case 3: return PropertyType::kInteger;
-    case 4: return PropertyType::kText;
-    case 5: case 6: return PropertyType::kLogical;
-    case 7: return PropertyType::kMousePointer;
+    case prop::kLeft: case prop::kTop: case prop::kWidth: case prop::kHeight: return PropertyType::kInteger;
+    case prop::kTag: return PropertyType::kText;
+    case prop::kVisible: case prop::kDisabled: return PropertyType::kLogical;
+    case prop::kMousePointer: return PropertyType::kMousePointer;
     default: break;
   }
   const PropertyInfo* p = FindProperty(layout, index);

@@ -1,7 +1,7 @@
 // The live side of a unit type: the unit object every type derives from, the entries
 // the window core calls on it, and the table that names each type's entries.
 //
-// A unit owns its properties (index 8 upwards, as its layout describes them). Its native
+// A unit owns its properties (prop::kFirstOwn upwards, as its layout describes them). Its native
 // widget is created from them and can be created again from them at any time; applying a
 // property to a live widget is a second, separate step.
 #pragma once
@@ -20,6 +20,29 @@
 class QMenuBar;
 
 namespace zorvel::forms {
+
+// Property numbers. Every unit has the common ones, kept in its record and on its live
+// widget; a type's own follow from kFirstOwn (its layout's properties[k] is property
+// kFirstOwn + k).
+namespace prop {
+inline constexpr int kLeft = 0;
+inline constexpr int kTop = 1;
+inline constexpr int kWidth = 2;
+inline constexpr int kHeight = 3;
+inline constexpr int kTag = 4;
+inline constexpr int kVisible = 5;
+inline constexpr int kDisabled = 6;
+inline constexpr int kMousePointer = 7;
+inline constexpr int kFirstOwn = 8;
+}  // namespace prop
+
+// A menu item has no unit object: its properties are these, kept in its record.
+namespace menu_item_property {
+inline constexpr int kCaption = 0;
+inline constexpr int kChecked = 1;
+inline constexpr int kDisabled = 2;
+inline constexpr int kVisible = 3;
+}  // namespace menu_item_property
 
 // State bits of a unit type.
 inline constexpr std::uint32_t kStateMenuItem = 0x04;
@@ -69,10 +92,10 @@ class Unit {
   virtual QWidget* Widget() const = 0;
   virtual QWidget* Client() const { return Widget(); }
 
-  // Apply entry: the property (8 upwards) has been stored in Property(index); make the
+  // Apply entry: the property (kFirstOwn upwards) has been stored in Property(index); make the
   // widget show it. True when the unit must be created again for the change to show.
   virtual bool Apply(int index) = 0;
-  // Read entry: the current value of property index (8 upwards). The default gives the
+  // Read entry: the current value of property index (kFirstOwn upwards). The default gives the
   // stored property; units whose widget holds live state (a position, a selection)
   // answer from the widget.
   virtual std::optional<PropertyValue> Read(int index) const;
@@ -93,9 +116,11 @@ class Unit {
   virtual void WindowComplete() {}
   virtual void WindowShown() {}
 
-  // The stored properties, element k = property 8 + k.
-  PropertyValue& Property(int index) { return properties_.at(static_cast<std::size_t>(index - 8)); }
-  const PropertyValue& Property(int index) const { return properties_.at(static_cast<std::size_t>(index - 8)); }
+  // The stored properties, element k = property prop::kFirstOwn + k.
+  PropertyValue& Property(int index) { return properties_.at(static_cast<std::size_t>(index - prop::kFirstOwn)); }
+  const PropertyValue& Property(int index) const {
+    return properties_.at(static_cast<std::size_t>(index - prop::kFirstOwn));
+  }
   std::vector<PropertyValue>& Properties() { return properties_; }
   const std::vector<PropertyValue>& Properties() const { return properties_; }
 
@@ -124,7 +149,7 @@ struct UnitTypeInfo {
 void RegisterUnitType(const UnitTypeInfo& info);
 const UnitTypeInfo* FindUnitType(std::uint32_t type);
 
-// The value type of property index (0-7 common, 8 upwards from the layout).
+// The value type of property index (the common ones of prop, then the layout's).
 std::optional<PropertyType> PropertyTypeOf(const UnitLayout& layout, int index);
 
 }  // namespace zorvel::forms

@@ -305,13 +305,13 @@ bool LoadWindow(std::uint32_t windowId, QWidget* owner, bool modal) {
   RefreshView();
   ResumeEvents();
 
-  // Events 0, 3 and 4, each only while the window still exists.
+  // Created, moved and resized, each only while the window still exists.
   const std::uint32_t id = windowId;
-  Fire(id, 0, 0);
+  Fire(id, 0, window_event::kCreated);
   if (FindLoadedWindow(id) == nullptr) return true;
-  Fire(id, 0, 3);
+  Fire(id, 0, window_event::kMoved);
   if (FindLoadedWindow(id) == nullptr) return true;
-  Fire(id, 0, 4);
+  Fire(id, 0, window_event::kResized);
   LoadedWindow* live = FindLoadedWindow(id);
   if (live == nullptr) return true;
 
@@ -379,7 +379,7 @@ bool LoadAndShowWindow(std::uint32_t windowId, QWidget* owner, bool modal) {
 bool RequestClose(std::uint32_t windowId) {
   LoadedWindow* w = FindLoadedWindow(windowId);
   if (w == nullptr) return false;
-  if (Vetoed(windowId, 0, 1)) return false;
+  if (Vetoed(windowId, 0, window_event::kMayClose)) return false;
   DestroyWindow(windowId);
   return true;
 }
@@ -401,7 +401,7 @@ void CloseWindow(std::uint32_t windowId, bool now) {
 
 void DestroyWindow(std::uint32_t windowId) {
   LoadedWindow* w = FindLoadedWindow(windowId);
-  if (w == nullptr || w->announcingDestroy) return;  // a handler of event 2 closing it again
+  if (w == nullptr || w->announcingDestroy) return;  // a handler of destroyed closing it again
   w->destroying = true;
   if (w->modal) {
     for (auto& [widget, enabled] : w->disabledWindows) {
@@ -409,10 +409,11 @@ void DestroyWindow(std::uint32_t windowId) {
     }
     w->disabledWindows.clear();
   }
-  // Event 2 still reaches the handler: the window is on its way out but exists.
+  // The destroyed event still reaches the handler: the window is on its way out but
+  // exists.
   w->destroying = false;
   w->announcingDestroy = true;
-  Fire(windowId, 0, 2);
+  Fire(windowId, 0, window_event::kDestroyed);
   w = FindLoadedWindow(windowId);
   if (w == nullptr) return;
   w->announcingDestroy = false;

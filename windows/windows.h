@@ -33,7 +33,7 @@ struct LoadedWindow {
   bool modal = false;
   bool closing = false;     // marked by the close-window command
   bool destroying = false;  // destruction has begun
-  bool announcingDestroy = false;  // event 2 is being fired
+  bool announcingDestroy = false;  // the destroyed event is being fired
   QPointer<QWidget> owner;
   // The windows a modal window disabled, with their previous enabled state.
   std::vector<std::pair<QPointer<QWidget>, bool>> disabledWindows;
@@ -59,8 +59,9 @@ Unit* FindUnitObject(std::uint32_t windowId, std::uint32_t unitId);
 // As FindUnitObject; absent is the runtime error "指定窗口或窗口组件不存在或尚未载入".
 Unit& RequireUnitObject(std::uint32_t windowId, std::uint32_t unitId);
 
-// Property access by number (index 0-7 common, 8 upwards the type's; sub-index -1 or a
-// font field 0-6). Values as the runtime's entries pass them.
+// Property access by number (the common ones of prop, then from prop::kFirstOwn the
+// type's own; menu items have those of menu_item_property; sub-index -1 or a font
+// field 0-6). Values as the runtime's entries pass them.
 struct UnitValue {
   std::int64_t word = 0;  // integers, logicals, choices, colours; a double's bits
   std::string bytes;      // texts and byte sets (GBK)
@@ -71,14 +72,14 @@ struct UnitValue {
 UnitValue ReadUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, int sub);
 void WriteUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, int sub, const UnitValue& value);
 
-// A close request (title-bar button, system menu, Esc): fires event 1 of the window
+// A close request (title-bar button, system menu, Esc): fires may close of the window
 // unit; unless a handler vetoes it, the window is destroyed. True when it goes.
 bool RequestClose(std::uint32_t windowId);
-// The close-window command: no event 1; the window is marked closing and destroyed as
+// The close-window command: no may close; the window is marked closing and destroyed as
 // soon as the event loop gets back to it (at once when now is set).
 void CloseWindow(std::uint32_t windowId, bool now);
 // Destroys a loaded window: gives a modal window's disabled windows their state back,
-// fires event 2, destroys the units, brings the template back to its state before the
+// fires destroyed, destroys the units, brings the template back to its state before the
 // load and, when no loaded window is left after the loop started, ends the main loop.
 void DestroyWindow(std::uint32_t windowId);
 

@@ -12,7 +12,7 @@ namespace zorvel::forms {
 Unit* FindUnitObjectIn(LoadedWindow& w, std::uint32_t unitId);
 // Shows a loaded window and gives the focus to its first unit.
 void ShowWindow(LoadedWindow& w);
-// The first show of a loaded window (also when property 5 of the window unit is set):
+// The first show of a loaded window (also when the window unit's visible property is set):
 // shows it when asked and, for a modal window, runs the modal loop.
 void FirstShow(std::uint32_t windowId, bool show);
 // Loads the mouse pointer of a byte set onto a widget.

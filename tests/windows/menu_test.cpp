@@ -138,8 +138,8 @@ TEST_F(MenuTest, MenuBarSkipsHiddenItemsAndKeepsIds) {
 
 TEST_F(MenuTest, NoMenuBarWithoutVisibleTopLevelItems) {
   EXPECT_EQ(BuildMenuBar(kWin, WindowTemplate()), nullptr);
-  WriteUnitProperty(kWin, kFile, 3, -1, UnitValue{});
-  WriteUnitProperty(kWin, kSingle, 3, -1, UnitValue{});
+  WriteUnitProperty(kWin, kFile, menu_item_property::kVisible, -1, UnitValue{});
+  WriteUnitProperty(kWin, kSingle, menu_item_property::kVisible, -1, UnitValue{});
   EXPECT_EQ(BuildMenuBar(kWin, *Templates().Find(kWin)), nullptr);
 }
 
@@ -254,12 +254,12 @@ TEST_F(MenuTest, ItemChangesShowNextTime) {
   UnitValue caption;
   caption.bytes = "窗口大小"_gbk;
   caption.hasBytes = true;
-  WriteUnitProperty(kWin, kSize, 0, -1, caption);
-  WriteUnitProperty(kWin, kFullScreen, 3, -1, UnitValue{});  // hide
+  WriteUnitProperty(kWin, kSize, menu_item_property::kCaption, -1, caption);
+  WriteUnitProperty(kWin, kFullScreen, menu_item_property::kVisible, -1, UnitValue{});  // hide
   UnitValue on;
   on.word = 1;
-  WriteUnitProperty(kWin, kSize, 2, -1, on);
-  WriteUnitProperty(kWin, kSettings, 2, -1, on);  // the hidden item itself disabled: still pops up
+  WriteUnitProperty(kWin, kSize, menu_item_property::kDisabled, -1, on);
+  WriteUnitProperty(kWin, kSettings, menu_item_property::kDisabled, -1, on);  // the hidden item itself disabled: still pops up
   QueuePopupChoice(20008);
   Popup(kWin, kSettings, 1, 1);
   EXPECT_EQ(Entries(LastPopupMenu().entries), "窗口大小 20007 grey >\n  窗口 20008\n");

@@ -204,7 +204,7 @@ TEST_F(PicButton, PictureChoice) {
     } else if (rows[i].action == Do::kDisable) {
       UnitValue yes;
       yes.word = 1;
-      WriteUnitProperty(kMain, kEgg, 6, -1, yes);
+      WriteUnitProperty(kMain, kEgg, prop::kDisabled, -1, yes);
     }
     EXPECT_EQ(Shown(), rows[i].shown);
     EXPECT_EQ(button_->Region().contains(kOpaque), rows[i].masked);

@@ -15,19 +15,25 @@
 #include "forms/unit_layout.h"
 #include "windows/events.h"
 #include "windows/unit.h"
+#include "windows/units/window/window_unit.h"
 #include "windows/windows.h"
 
 namespace zorvel::forms::testing {
 
 inline constexpr std::uint32_t kTestButtonType = 0x0001FF01;
 inline constexpr std::uint32_t kTestRadioType = 0x0001FF02;
+// The one event of both: a click (also by Enter on the default button, by Alt and the
+// caption's letter, and for the radio, by the arrow keys).
+inline constexpr std::int32_t kTestButtonClicked = 0;
 
-// Properties: 8 caption, 9 default button.
+inline constexpr int kTestCaption = prop::kFirstOwn;
+inline constexpr int kTestDefaultButton = prop::kFirstOwn + 1;
 inline constexpr PropertyInfo kTestButtonProperties[] = {
     {"caption", PropertyType::kText},
     {"defaultButton", PropertyType::kLogical, 0, {}, 0, 0, 1},
 };
-inline constexpr StoredField kTestButtonFields[] = {{9, FieldKind::kWord}, {8, FieldKind::kText}};
+inline constexpr StoredField kTestButtonFields[] = {{kTestDefaultButton, FieldKind::kWord},
+                                                    {kTestCaption, FieldKind::kText}};
 inline const UnitLayout kTestButtonLayout{kTestButtonType, "TestButton", "", 1, kTestButtonProperties,
                                           kTestButtonFields};
 inline const UnitLayout kTestRadioLayout{kTestRadioType, "TestRadio", "", 1, kTestButtonProperties,
@@ -45,14 +51,14 @@ class TestButton : public Unit {
   ~TestButton() override { delete button_; }
   QWidget* Widget() const override { return button_; }
   bool Apply(int index) override {
-    if (index == 8) button_->setText(QString::fromStdString(Property(8).bytes));
+    if (index == kTestCaption) button_->setText(QString::fromStdString(Property(kTestCaption).bytes));
     return false;
   }
-  bool IsDefaultButton() const override { return Property(9).word != 0; }
-  std::string Caption() const override { return Property(8).bytes; }
+  bool IsDefaultButton() const override { return Property(kTestDefaultButton).word != 0; }
+  std::string Caption() const override { return Property(kTestCaption).bytes; }
   bool Click() override {
     if (auto* radio = qobject_cast<QRadioButton*>(button_)) radio->setChecked(true);
-    Fire(WindowId(), UnitId(), 0);
+    Fire(WindowId(), UnitId(), kTestButtonClicked);
     return true;
   }
 
@@ -64,13 +70,13 @@ inline void RegisterTestUnitTypes() {
   RegisterUnitType(UnitTypeInfo{&kTestButtonLayout, kStateWindowed | kStateDefaultButton, [](const CreateArgs& a) {
                                   auto u = std::make_unique<TestButton>(kTestButtonLayout, a, false);
                                   if (!u->ReadStoredBlock(a.stored)) return std::unique_ptr<Unit>();
-                                  u->Apply(8);
+                                  u->Apply(kTestCaption);
                                   return std::unique_ptr<Unit>(std::move(u));
                                 }});
   RegisterUnitType(UnitTypeInfo{&kTestRadioLayout, kStateWindowed | kStateRadio, [](const CreateArgs& a) {
                                   auto u = std::make_unique<TestButton>(kTestRadioLayout, a, true);
                                   if (!u->ReadStoredBlock(a.stored)) return std::unique_ptr<Unit>();
-                                  u->Apply(8);
+                                  u->Apply(kTestCaption);
                                   return std::unique_ptr<Unit>(std::move(u));
                                 }});
 }
@@ -78,7 +84,7 @@ inline void RegisterTestUnitTypes() {
 // A stored block of a layout from property values by index (others at their defaults).
 inline std::string StoredBlock(const UnitLayout& layout, const std::map<int, PropertyValue>& values) {
   std::vector<PropertyValue> properties = DefaultProperties(layout);
-  for (const auto& [index, value] : values) properties.at(static_cast<std::size_t>(index - 8)) = value;
+  for (const auto& [index, value] : values) properties.at(static_cast<std::size_t>(index - prop::kFirstOwn)) = value;
   const std::vector<std::uint8_t> block = WriteStored(layout, properties);
   return std::string(block.begin(), block.end());
 }
@@ -90,15 +96,15 @@ inline UnitDescription WindowUnitDescription(std::uint32_t unitId, int left, int
                                              const std::map<int, PropertyValue>& values = {}) {
   UnitDescription u;
   u.id = unitId;
-  u.type = 0x00010001;
+  u.type = kWindowUnitType;
   u.left = left;
   u.top = top;
   u.width = width;
   u.height = height;
   u.flags = kFlagVisible;
   std::map<int, PropertyValue> v = values;
-  v.emplace(18, Word(0));  // position as stored unless a test says otherwise
-  u.stored = StoredBlock(*FindUnitLayout(0x00010001), v);
+  v.emplace(window_property::kPosition, Word(0));  // as stored unless a test says otherwise
+  u.stored = StoredBlock(*FindUnitLayout(kWindowUnitType), v);
   return u;
 }
 
@@ -114,7 +120,7 @@ inline UnitDescription ButtonDescription(std::uint32_t id, int left, int top, st
   u.height = 24;
   u.flags = kFlagVisible | kFlagTabStop;
   u.stored = StoredBlock(type == kTestButtonType ? kTestButtonLayout : kTestRadioLayout,
-                         {{8, Text(std::move(caption))}, {9, Word(isDefault ? 1 : 0)}});
+                         {{kTestCaption, Text(std::move(caption))}, {kTestDefaultButton, Word(isDefault ? 1 : 0)}});
   return u;
 }
 

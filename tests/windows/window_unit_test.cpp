@@ -26,6 +26,7 @@ namespace {
 
 using namespace zorvel::literals;
 namespace wp = window_property;
+namespace we = window_event;
 
 std::vector<PropertyValue> Defaults() { return DefaultProperties(*FindUnitLayout(kWindowUnitType)); }
 
@@ -311,8 +312,8 @@ TEST(WindowUnit, HelpFileThatDoesNotExistIsNotOpened) {
   EXPECT_FALSE(m->HelpOpened());
 }
 
-// Events through the window core: a loaded window whose unit binds events 3, 4, 10
-// and 11 to handlers that record their index.
+// Events through the window core: a loaded window whose unit binds the events its
+// native window fires to handlers that record their index.
 std::vector<std::pair<std::uint32_t, int>> g_events;  // (window, event)
 template <int N>
 std::optional<std::int32_t> Record(std::span<const std::int32_t>) {
@@ -326,9 +327,11 @@ std::vector<int> Heard(std::uint32_t window, std::initializer_list<int> of) {
     if (w == window && std::find(of.begin(), of.end(), e) != of.end()) heard.push_back(e);
   return heard;
 }
-const HandlerEntry kHandlers[] = {{"moved", &Record<3>},   {"resized", &Record<4>},   {"shown", &Record<10>},
-                                  {"hidden", &Record<11>}, {"activated", &Record<5>}, {"deactivated", &Record<6>},
-                                  {"first", &Record<8>}};
+const HandlerEntry kHandlers[] = {
+    {"moved", &Record<we::kMoved>},         {"resized", &Record<we::kResized>},
+    {"shown", &Record<we::kShown>},         {"hidden", &Record<we::kHidden>},
+    {"activated", &Record<we::kActivated>}, {"deactivated", &Record<we::kDeactivated>},
+    {"first", &Record<we::kFirstActivation>}};
 
 constexpr std::uint32_t kWindow = 0x52000011, kWindowUnitId = 0x06000011;
 constexpr std::uint32_t kOther = 0x52000012, kOtherUnitId = 0x06000012;
@@ -341,7 +344,8 @@ WindowDescription Describe(std::uint32_t id, std::uint32_t unitId, const std::ve
   u.top = 40;
   u.width = 120;
   u.height = 90;
-  u.bindings = {{3, 0}, {4, 1}, {10, 2}, {11, 3}, {5, 4}, {6, 5}, {8, 6}};
+  u.bindings = {{we::kMoved, 0},     {we::kResized, 1},     {we::kShown, 2},          {we::kHidden, 3},
+                {we::kActivated, 4}, {we::kDeactivated, 5}, {we::kFirstActivation, 6}};
   const std::vector<std::uint8_t> block = WriteStored(*FindUnitLayout(kWindowUnitType), properties);
   u.stored.assign(block.begin(), block.end());
   return WindowDescription{id, 0, 0, "", "", {u}};
@@ -370,9 +374,10 @@ TEST_F(WindowEvents, MovedResizedShownHiddenInOrder) {
   auto* unit = dynamic_cast<WindowUnit*>(FindUnitObject(kWindow, 0));
   ASSERT_NE(unit, nullptr);
   QCoreApplication::processEvents();
-  // The load fires 3 and 4 itself and shows the window; showing fires no move or
-  // resize of its own.
-  EXPECT_EQ(Heard(kWindow, {3, 4, 10, 11}), (std::vector<int>{3, 4, 10}));
+  // The load fires moved and resized itself and shows the window; showing fires no move
+  // or resize of its own.
+  const std::initializer_list<int> placing = {we::kMoved, we::kResized, we::kShown, we::kHidden};
+  EXPECT_EQ(Heard(kWindow, placing), (std::vector<int>{we::kMoved, we::kResized, we::kShown}));
 
   g_events.clear();
   unit->SetWindowGeometry(QRect(50, 60, 120, 90));
@@ -382,13 +387,13 @@ TEST_F(WindowEvents, MovedResizedShownHiddenInOrder) {
   unit->Widget()->hide();
   unit->Widget()->show();
   QCoreApplication::processEvents();
-  EXPECT_EQ(Heard(kWindow, {3, 4, 10, 11}), (std::vector<int>{3, 4, 11, 10}));
+  EXPECT_EQ(Heard(kWindow, placing), (std::vector<int>{we::kMoved, we::kResized, we::kHidden, we::kShown}));
 
   g_events.clear();
   unit->Property(wp::kBorder) = Word(1);
   unit->Apply(wp::kBorder);
   QCoreApplication::processEvents();
-  EXPECT_EQ(Heard(kWindow, {3, 4, 10, 11}), std::vector<int>{}) << "rebuilding the native window fires nothing";
+  EXPECT_EQ(Heard(kWindow, placing), std::vector<int>{}) << "rebuilding the native window fires nothing";
 }
 
 TEST_F(WindowEvents, FirstActivationOnceBeforeActivated) {
@@ -402,9 +407,12 @@ TEST_F(WindowEvents, FirstActivationOnceBeforeActivated) {
     QCoreApplication::processEvents();
   }
   EXPECT_TRUE(first->isActiveWindow());
-  // 8 once, before the first 5; then 6 and 5 as the activation moves back and forth.
-  EXPECT_EQ(Heard(kWindow, {5, 6, 8}), (std::vector<int>{8, 5, 6, 5, 6, 5}));
-  EXPECT_EQ(Heard(kOther, {5, 6, 8}), (std::vector<int>{8, 5, 6, 5, 6}));
+  // First activation once, before the first activated; then deactivated and activated
+  // as the activation moves back and forth.
+  const std::initializer_list<int> activation = {we::kActivated, we::kDeactivated, we::kFirstActivation};
+  const int once = we::kFirstActivation, on = we::kActivated, off = we::kDeactivated;
+  EXPECT_EQ(Heard(kWindow, activation), (std::vector<int>{once, on, off, on, off, on}));
+  EXPECT_EQ(Heard(kOther, activation), (std::vector<int>{once, on, off, on, off}));
 }
 
 TEST_F(WindowEvents, AlwaysOnTopOffLeavesOtherTopmostWindows) {

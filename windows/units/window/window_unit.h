@@ -10,6 +10,7 @@
 #include <optional>
 #include <string_view>
 
+#include "windows/events.h"
 #include "windows/unit.h"
 
 class QMenuBar;
@@ -49,22 +50,6 @@ inline constexpr int kAlwaysOnTop = 29;
 inline constexpr int kKeepTitleActive = 30;
 inline constexpr int kClassName = 31;
 }  // namespace window_property
-
-// The window unit's own events.
-namespace window_event {
-inline constexpr std::int32_t kCreated = 0;
-inline constexpr std::int32_t kMayClose = 1;
-inline constexpr std::int32_t kDestroyed = 2;
-inline constexpr std::int32_t kMoved = 3;
-inline constexpr std::int32_t kResized = 4;
-inline constexpr std::int32_t kActivated = 5;
-inline constexpr std::int32_t kDeactivated = 6;
-inline constexpr std::int32_t kIdle = 7;
-inline constexpr std::int32_t kFirstActivation = 8;
-inline constexpr std::int32_t kTrayIcon = 9;
-inline constexpr std::int32_t kShown = 10;
-inline constexpr std::int32_t kHidden = 11;
-}  // namespace window_event
 
 // Where the background music of windows goes: called with the music bytes and play mode
 // (0 loop, 1 once) to start it, and with empty bytes to stop the window's music.

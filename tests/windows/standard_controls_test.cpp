@@ -283,7 +283,7 @@ QImage GrabLabel(const std::map<int, PropertyValue>& values, QSize size = {120, 
   args.parent = &parent;
   args.width = size.width();
   args.height = size.height();
-  std::unique_ptr<Unit> label = CreateLabel(args);
+  std::unique_ptr<Unit> label = control::CreateControl<LabelUnit>(args);
   if (label == nullptr) return {};
   return parent.grab().toImage();
 }

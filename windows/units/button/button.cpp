@@ -59,15 +59,8 @@ bool ButtonUnit::Click() {
   return true;
 }
 
-std::unique_ptr<Unit> CreateButton(const CreateArgs& args) {
-  auto unit = std::make_unique<ButtonUnit>(args);
-  if (!control::ReadStoredProperties(*unit, args.stored)) return nullptr;
-  unit->ApplyAll();
-  return unit;
-}
-
 void RegisterButtonType() {
-  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kButtonType), kStateWindowed | kStateDefaultButton, &CreateButton});
+  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kButtonType), kStateWindowed | kStateDefaultButton, &control::CreateControl<ButtonUnit>});
 }
 
 }  // namespace zorvel::forms

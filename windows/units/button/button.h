@@ -39,7 +39,6 @@ class ButtonUnit : public Unit {
   QPointer<control::CaptionButton> button_;
 };
 
-std::unique_ptr<Unit> CreateButton(const CreateArgs& args);
 void RegisterButtonType();
 
 }  // namespace zorvel::forms

@@ -87,15 +87,8 @@ bool CheckBoxUnit::Click() {
   return true;
 }
 
-std::unique_ptr<Unit> CreateCheckBox(const CreateArgs& args) {
-  auto unit = std::make_unique<CheckBoxUnit>(args);
-  if (!control::ReadStoredProperties(*unit, args.stored)) return nullptr;
-  unit->ApplyAll();
-  return unit;
-}
-
 void RegisterCheckBoxType() {
-  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kCheckBoxType), kStateWindowed, &CreateCheckBox});
+  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kCheckBoxType), kStateWindowed, &control::CreateControl<CheckBoxUnit>});
 }
 
 }  // namespace zorvel::forms

@@ -58,7 +58,6 @@ class CheckBoxUnit : public ChoiceBoxUnit {
   bool Click() override;
 };
 
-std::unique_ptr<Unit> CreateCheckBox(const CreateArgs& args);
 void RegisterCheckBoxType();
 
 }  // namespace zorvel::forms

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -45,6 +46,17 @@ void ClampToLayout(Unit& unit);
 
 // Reads the stored block and clamps; false when the block is bad (the unit then fails).
 bool ReadStoredProperties(Unit& unit, std::span<const std::uint8_t> stored);
+
+// The create entry of a control whose unit makes its widget in its constructor and shows
+// its properties with ApplyAll(): the unit, the stored block read and clamped, then every
+// property shown. Null when the block is bad.
+template <class ControlUnit>
+std::unique_ptr<Unit> CreateControl(const CreateArgs& args) {
+  auto unit = std::make_unique<ControlUnit>(args);
+  if (!ReadStoredProperties(*unit, args.stored)) return nullptr;
+  unit->ApplyAll();
+  return unit;
+}
 
 // Common widget set-up: geometry, enabled state from the style bits, no background fill.
 void PlaceWidget(QWidget& widget, const CreateArgs& args);

@@ -83,15 +83,8 @@ bool GroupBoxUnit::Apply(int index) {
   return false;
 }
 
-std::unique_ptr<Unit> CreateGroupBox(const CreateArgs& args) {
-  auto unit = std::make_unique<GroupBoxUnit>(args);
-  if (!control::ReadStoredProperties(*unit, args.stored)) return nullptr;
-  unit->ApplyAll();
-  return unit;
-}
-
 void RegisterGroupBoxType() {
-  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kGroupBoxType), kStateWindowed | kStateNoFocus, &CreateGroupBox});
+  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kGroupBoxType), kStateWindowed | kStateNoFocus, &control::CreateControl<GroupBoxUnit>});
 }
 
 }  // namespace zorvel::forms

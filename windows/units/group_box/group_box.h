@@ -46,7 +46,6 @@ class GroupBoxUnit : public Unit {
   QPointer<GroupBoxWidget> widget_;
 };
 
-std::unique_ptr<Unit> CreateGroupBox(const CreateArgs& args);
 void RegisterGroupBoxType();
 
 }  // namespace zorvel::forms

@@ -217,15 +217,8 @@ bool LabelUnit::Apply(int index) {
   return false;
 }
 
-std::unique_ptr<Unit> CreateLabel(const CreateArgs& args) {
-  auto unit = std::make_unique<LabelUnit>(args);
-  if (!control::ReadStoredProperties(*unit, args.stored)) return nullptr;
-  unit->ApplyAll();
-  return unit;
-}
-
 void RegisterLabelType() {
-  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kLabelType), kStateWindowed | kStateNoFocus, &CreateLabel});
+  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kLabelType), kStateWindowed | kStateNoFocus, &control::CreateControl<LabelUnit>});
 }
 
 }  // namespace zorvel::forms

@@ -72,7 +72,6 @@ class LabelUnit : public Unit {
   QPointer<LabelWidget> widget_;
 };
 
-std::unique_ptr<Unit> CreateLabel(const CreateArgs& args);
 void RegisterLabelType();
 
 }  // namespace zorvel::forms

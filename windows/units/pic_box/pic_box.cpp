@@ -179,15 +179,8 @@ bool PicBoxUnit::Apply(int index) {
   return false;
 }
 
-std::unique_ptr<Unit> CreatePicBox(const CreateArgs& args) {
-  auto unit = std::make_unique<PicBoxUnit>(args);
-  if (!control::ReadStoredProperties(*unit, args.stored)) return nullptr;
-  unit->ApplyAll();
-  return unit;
-}
-
 void RegisterPicBoxType() {
-  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kPicBoxType), kStateWindowed, &CreatePicBox});
+  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kPicBoxType), kStateWindowed, &control::CreateControl<PicBoxUnit>});
 }
 
 }  // namespace zorvel::forms

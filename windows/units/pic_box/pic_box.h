@@ -77,7 +77,6 @@ class PicBoxUnit : public Unit {
   QPointer<PicBoxWidget> widget_;
 };
 
-std::unique_ptr<Unit> CreatePicBox(const CreateArgs& args);
 void RegisterPicBoxType();
 
 }  // namespace zorvel::forms

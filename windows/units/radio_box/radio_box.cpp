@@ -33,15 +33,8 @@ bool RadioBoxUnit::Click() {
   return true;
 }
 
-std::unique_ptr<Unit> CreateRadioBox(const CreateArgs& args) {
-  auto unit = std::make_unique<RadioBoxUnit>(args);
-  if (!control::ReadStoredProperties(*unit, args.stored)) return nullptr;
-  unit->ApplyAll();
-  return unit;
-}
-
 void RegisterRadioBoxType() {
-  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kRadioBoxType), kStateWindowed | kStateRadio, &CreateRadioBox});
+  RegisterUnitType(UnitTypeInfo{FindUnitLayout(kRadioBoxType), kStateWindowed | kStateRadio, &control::CreateControl<RadioBoxUnit>});
 }
 
 }  // namespace zorvel::forms

@@ -22,7 +22,6 @@ class RadioBoxUnit : public ChoiceBoxUnit {
   void ClearGroup();
 };
 
-std::unique_ptr<Unit> CreateRadioBox(const CreateArgs& args);
 void RegisterRadioBoxType();
 
 }  // namespace zorvel::forms

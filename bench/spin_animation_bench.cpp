@@ -11,8 +11,8 @@
 
 #include "forms/form_writer.h"
 #include "runtime/command.h"
-#include "tests/runtime/picture/raster_writers.h"
-#include "tests/windows/test_units.h"
+#include "tests/support/raster_writers.h"
+#include "tests/support/test_units.h"
 #include "windows/register_units.h"
 #include "windows/unit_ref.h"
 #include "windows/units/cartoon/cartoon_box.h"

@@ -11,8 +11,8 @@
 
 #include "forms/form_writer.h"
 #include "runtime/command.h"
-#include "tests/runtime/picture/gif_writer.h"
-#include "tests/runtime/picture/raster_writers.h"
+#include "tests/support/gif_writer.h"
+#include "tests/support/raster_writers.h"
 #include "tests/windows/window_test.h"
 #include "windows/unit_ref.h"
 #include "windows/units/cartoon/cartoon_box.h"

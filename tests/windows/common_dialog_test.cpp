@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 #include "forms/form_writer.h"
-#include "tests/runtime/ui/modal_driver.h"
+#include "tests/support/modal_driver.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk.h"
 #include "text/gbk_literal.h"
@@ -27,13 +27,11 @@ class CommonDialogTest : public testing::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    ClearCommonDialogAnswers();
     unit = CreateCommonDialog(CreateArgs{});
     ASSERT_NE(unit, nullptr);
     dialog = static_cast<CommonDialogUnit*>(unit.get());
   }
   void TearDown() override {
-    ClearCommonDialogAnswers();
     QDir::setCurrent(folder);
     WindowTest::TearDown();
   }

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "forms/form_writer.h"
-#include "tests/runtime/picture/gif_writer.h"
+#include "tests/support/gif_writer.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk_literal.h"
 #include "windows/units/edit_box/edit_box.h"

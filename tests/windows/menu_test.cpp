@@ -91,12 +91,7 @@ class MenuTest : public testing::WindowTest {
     WindowTest::SetUp();
     SetTemplates(MakeForms());
     SetHandlerTable(kHandlers);
-    ResetPopupHooks();
     Calls().clear();
-  }
-  void TearDown() override {
-    ResetPopupHooks();
-    WindowTest::TearDown();
   }
 
   static void Popup(std::uint32_t window, std::uint32_t item, std::optional<int> x = {}, std::optional<int> y = {},

@@ -10,6 +10,7 @@
 
 #include "forms/embedded.h"
 #include "forms/form_writer.h"
+#include "tests/support/qt_bmp.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk.h"
 #include "text/gbk_literal.h"
@@ -56,26 +57,11 @@ UnitDescription Control(std::uint32_t id, std::uint32_t type, QRect at, std::int
   return u;
 }
 
-// The bytes of a 24-bit bitmap file of one colour (red).
+// The bytes of a bitmap file of one colour (red).
 std::string RedBitmap(int width, int height) {
-  const int stride = (width * 3 + 3) / 4 * 4;
-  const int size = 54 + stride * height;
-  std::string b(static_cast<std::size_t>(size), '\0');
-  auto put = [&b](int at, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b[static_cast<std::size_t>(at + i)] = static_cast<char>(v >> (8 * i));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put(2, static_cast<std::uint32_t>(size), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, static_cast<std::uint32_t>(width), 4);
-  put(22, static_cast<std::uint32_t>(height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) put(54 + y * stride + x * 3, 0xFF0000, 3);  // blue, green, red
-  return b;
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(qRgb(255, 0, 0));
+  return test::BmpFile(image);
 }
 
 // Within 12 of a colour on each channel.

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "forms/form_writer.h"
+#include "tests/support/qt_bmp.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk_literal.h"
 #include "windows/events.h"
@@ -68,11 +68,7 @@ PropertyValue Text(std::string_view s) { return PropertyValue{0, 0, std::string(
 PropertyValue Bmp(int width, int height, QRgb colour) {
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "BMP");
-  return PropertyValue{0, 0, bytes.toStdString()};
+  return PropertyValue{0, 0, test::BmpFile(image)};
 }
 
 TEST(WindowUnit, BadStoredBlockCreatesNothing) {

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "runtime/memory.h"
-#include "tests/runtime/ui/modal_driver.h"
+#include "tests/support/modal_driver.h"
 #include "text/gbk.h"
 #include "text/gbk_literal.h"
 

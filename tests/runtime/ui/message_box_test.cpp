@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "tests/runtime/ui/modal_driver.h"
+#include "tests/support/modal_driver.h"
 #include "text/gbk_literal.h"
 
 namespace zorvel {

@@ -1,23 +1,28 @@
-// A fresh folder for one test, removed with everything in it afterwards, and byte-exact
-// file helpers.
+// A fresh folder for one test or benchmark, removed with everything in it afterwards,
+// and byte-exact file helpers. No test framework: benchmarks use it too.
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <system_error>
 
-namespace zorvel::testing {
+namespace zorvel::test {
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zorvel-profile-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+  // A new folder "<prefix>-XXXXXX" in the system's temporary folder. A machine that
+  // cannot make one cannot run the tests at all: the process stops with a message.
+  explicit TempFolder(std::string_view prefix = "zorvel-test") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+      std::perror(("cannot make a temporary folder " + pattern).c_str());
+      std::abort();
+    }
     path_ = pattern;
   }
   ~TempFolder() {
@@ -39,10 +44,11 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
+// False when the file cannot be written.
+[[nodiscard]] inline bool WriteBytes(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << "cannot write " << path;
+  return out.good();
 }
 
 // Names in a folder, to see that nothing was left behind.
@@ -52,4 +58,4 @@ inline int EntryCount(const std::string& folder) {
   return n;
 }
 
-}  // namespace zorvel::testing
+}  // namespace zorvel::test

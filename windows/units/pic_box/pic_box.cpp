@@ -34,9 +34,7 @@ PicBoxWidget::PicBoxWidget(QWidget* parent) : QWidget(parent), back_(control::kB
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
   timer_.setSingleShot(true);
-  QObject::connect(&timer_, &QTimer::timeout, this, [this] {
-    if (ShowNextFrame()) timer_.start(delayMs_);
-  });
+  QObject::connect(&timer_, &QTimer::timeout, this, [this] { AdvanceFrame(); });
 }
 
 void PicBoxWidget::SetBorder(int border) {
@@ -84,6 +82,10 @@ void PicBoxWidget::SetPlaying(bool play) {
   play_ = play;
   if (!play) timer_.stop();
   else if (animation_ != nullptr && !timer_.isActive()) timer_.start(delayMs_);
+}
+
+void PicBoxWidget::AdvanceFrame() {
+  if (ShowNextFrame() && play_) timer_.start(delayMs_);
 }
 
 bool PicBoxWidget::ShowNextFrame() {

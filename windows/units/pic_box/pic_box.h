@@ -41,6 +41,12 @@ class PicBoxWidget : public QWidget {
   bool Animated() const { return animation_ != nullptr; }
   bool Playing() const { return timer_.isActive(); }
   int FrameNumber() const { return frameNumber_; }
+  // How long the frame shown stays, in milliseconds (the frame timer's interval).
+  int FrameDelayMs() const { return delayMs_; }
+  // What the frame timer does when the frame's delay is up: the next frame (the first
+  // again after the last) and, while playing, the timer started for its delay. Tests
+  // step the animation with it instead of waiting for the timer.
+  void AdvanceFrame();
   // Where the picture goes inside the box for the current display mode.
   QRect PictureRect() const;
 

@@ -1,28 +1,20 @@
 // The message loops of the runtime application: the main loop, the modal loops of modal
-// windows, and the idle processing between bursts of input (idle callbacks, then the
-// idle event of every loaded window while its handler asks for more).
+// windows, and the idle processing between bursts of input (the idle event of every
+// loaded window while its handler asks for more).
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 
 #include "runtime/program.h"
-#include "windows/idle.h"
 #include "windows/windows.h"
 #include "windows/windows_internal.h"
 
 namespace zorvel::forms {
 
 namespace {
-
-struct IdleCallback {
-  QPointer<QWidget> window;
-  void (*callback)(std::int32_t) = nullptr;
-  std::int32_t argument = 0;
-};
 
 class IdleWatcher;
 
@@ -38,7 +30,6 @@ struct LoopState {
   bool frameworkIdle = false;
   std::uint32_t idleStart = 0;
   std::vector<std::uint32_t> doneIdling;
-  std::vector<IdleCallback> callbacks;
   QTimer* idleTimer = nullptr;
   IdleWatcher* watcher = nullptr;
   QPoint lastMouse{-1, -1};
@@ -81,16 +72,6 @@ bool OnIdle(int count) {
 void IdlePass() {
   LoopState& s = State();
   if (!s.idle || s.quitting || !s.started) return;
-  // Callbacks from the last to the first; those whose window has gone are dropped.
-  for (std::size_t i = s.callbacks.size(); i-- > 0;) {
-    if (i >= s.callbacks.size()) continue;
-    if (s.callbacks[i].window == nullptr) {
-      s.callbacks.erase(s.callbacks.begin() + static_cast<std::ptrdiff_t>(i));
-      continue;
-    }
-    const IdleCallback c = s.callbacks[i];
-    c.callback(c.argument);
-  }
   const bool more = OnIdle(s.idleCount++);
   if (!more) s.idle = false;
   else if (s.idleTimer != nullptr) s.idleTimer->start(0);
@@ -153,10 +134,6 @@ bool AnyLiveWindow() {
 
 }  // namespace
 
-void AddIdleCallback(QWidget* window, void (*callback)(std::int32_t), std::int32_t argument) {
-  State().callbacks.push_back(IdleCallback{window, callback, argument});
-}
-
 namespace loop {
 
 void RunMain() {
@@ -213,7 +190,6 @@ void Reset() {
   s.idle = false;
   s.idleCount = 0;
   s.doneIdling.clear();
-  s.callbacks.clear();
 }
 
 }  // namespace loop

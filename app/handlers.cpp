@@ -9,14 +9,11 @@ namespace {
 #define ZORVEL_HANDLER(name) forms::HandlerEntry{#name, nullptr},
 constexpr forms::HandlerEntry kHandlers[] = {
 #include "app/handlers.def"
-    forms::HandlerEntry{},  // keeps the table non-empty while the list is
 };
 #undef ZORVEL_HANDLER
 
 }  // namespace
 
-std::span<const forms::HandlerEntry> HandlerTable() {
-  return std::span<const forms::HandlerEntry>(kHandlers, std::size(kHandlers) - 1);
-}
+std::span<const forms::HandlerEntry> HandlerTable() { return kHandlers; }
 
 }  // namespace zorvel::app

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "forms/events.h"
+#include "windows/events.h"
 
 namespace zorvel::app {
 

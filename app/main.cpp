@@ -3,9 +3,9 @@
 // window goes.
 #include "app/handlers.h"
 #include "forms/embedded.h"
-#include "forms/runtime_app.h"
-#include "forms/units/window/window_unit.h"
 #include "runtime/sound/sound.h"
+#include "windows/runtime_app.h"
+#include "windows/units/window/window_unit.h"
 
 int main(int argc, char** argv) {
   zorvel::forms::RuntimeApp app(argc, argv);

@@ -12,7 +12,7 @@
 
 #include "runtime/memory.h"
 #include "runtime/picture/gif.h"
-#include "tests/runtime/picture/gif_writer.h"
+#include "tests/support/gif_writer.h"
 
 namespace {
 

@@ -23,6 +23,7 @@
 #include "platform/audio/wave_out.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/wav_player.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -70,9 +71,8 @@ struct Recorder {
 int main(int argc, char** argv) {
   const double longSeconds = argc > 1 ? std::atof(argv[1]) : 60.0;
 
-  char pattern[] = "/tmp/zorvel-sound-bench-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return 1;
-  const std::string folder = pattern;
+  const zorvel::test::TempFolder temp("zorvel-sound-bench");
+  const std::string folder = temp.path();
   std::ofstream(folder + "/bench.conf") << "pcm.bench { @args [ FILE ] @args.FILE { type string } type file "
                                            "slave.pcm { type null } file $FILE format raw }\n";
   setenv("ALSA_CONFIG_PATH", (folder + "/bench.conf").c_str(), 1);
@@ -161,6 +161,5 @@ int main(int argc, char** argv) {
   }
 
   zorvel::audio::SetWaveBlockObserver(nullptr);
-  std::system(("rm -rf '" + folder + "'").c_str());
   return 0;
 }

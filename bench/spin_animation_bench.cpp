@@ -10,14 +10,15 @@
 #include <cstdlib>
 
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/cartoon/cartoon_box.h"
-#include "forms/units/cartoon/cartoon_commands.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
-#include "tests/runtime/picture/raster_writers.h"
-#include "tests/windows/test_units.h"
+#include "tests/support/raster_writers.h"
+#include "tests/support/test_units.h"
+#include "windows/register_units.h"
+#include "windows/unit_ref.h"
+#include "windows/units/cartoon/cartoon_box.h"
+#include "windows/units/cartoon/cartoon_commands.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace {
 
@@ -80,8 +81,8 @@ void LoadStage(int w, int h) {
 
 // Step 1 of the animation: the template takes the stage's size, scale 0 and the picture.
 void PrepareTemplate(int w, int h, const std::string& picture) {
-  SetWord(kTemplate, 2, w);
-  SetWord(kTemplate, 3, h);
+  SetWord(kTemplate, prop::kWidth, w);
+  SetWord(kTemplate, prop::kHeight, h);
   SetWord(kTemplate, cartoon_object::kScale, 0);
   UnitValue value;
   value.bytes = picture;
@@ -194,6 +195,7 @@ BENCHMARK(SpinFrame)
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
+  zorvel::forms::RegisterUnitTypes();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

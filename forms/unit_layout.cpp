@@ -6,7 +6,7 @@
 #include <array>
 #include <cstring>
 
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {
@@ -195,7 +195,10 @@ constexpr PropertyInfo kButtonProperties[] = {
 };
 constexpr StoredField kButtonFields[] = {W(9), W(11), W(12), B(8), B(13), T(10)};
 
-// CheckBox and RadioBox share properties 8-18; the check box adds data binding in version 2.
+// CheckBox and RadioBox have the same properties 8-18 but for the caption's default and
+// the name of 18; the check box adds data binding in version 2. Their property tables
+// therefore stay apart, while the radio box's stored fields are the check box's before
+// the data binding.
 constexpr PropertyInfo kCheckBoxProperties[] = {
     Bytes("picture", PT::kPicture),                // 8
     Logical("pushButtonLook", false),              // 9
@@ -228,7 +231,7 @@ constexpr PropertyInfo kRadioBoxProperties[] = {
     Bytes("font", PT::kFont),                      // 17
     Logical("selected", false),                    // 18
 };
-constexpr StoredField kRadioBoxFields[] = {W(9), W(10), W(12), W(13), W(14), W(15), W(16), W(18), B(8), B(17), T(11)};
+constexpr std::span<const StoredField> kRadioBoxFields = std::span(kCheckBoxFields).first(11);
 
 // CommonDlg: file, font and help dialogs; never shown itself.
 constexpr PropertyInfo kCommonDlgProperties[] = {

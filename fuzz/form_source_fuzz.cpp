@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "forms/form_data.h"
-#include "forms/form_source.h"
 #include "forms/form_writer.h"
+#include "tools/formc/form_source.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "runtime/files.h"
-#include "runtime/gbk.h"
+#include "text/files.h"
+#include "text/gbk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/numbers.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 using namespace literals;

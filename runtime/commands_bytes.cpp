@@ -8,7 +8,7 @@
 
 #include "runtime/commands.h"
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::cmd {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/profile/profile.h"
 #include "runtime/commands.h"
-#include "runtime/files.h"
+#include "text/files.h"
 
 namespace zorvel::cmd {
 

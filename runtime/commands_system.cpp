@@ -11,10 +11,10 @@
 
 #include "platform/registry/registry.h"
 #include "runtime/commands.h"
-#include "runtime/files.h"
-#include "runtime/gbk.h"
 #include "runtime/program.h"
 #include "runtime/run_program.h"
+#include "text/files.h"
+#include "text/gbk.h"
 
 extern char** environ;
 

@@ -5,10 +5,10 @@
 #include <map>
 
 #include "runtime/error.h"
-#include "runtime/files.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
 #include "runtime/text.h"
+#include "text/files.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 using namespace literals;

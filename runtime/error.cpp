@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 using namespace literals;

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "runtime/gbk_literal.h"
 #include "runtime/text.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 using namespace literals;

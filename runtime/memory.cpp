@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 using namespace literals;

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "runtime/dll.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel {
 
@@ -72,7 +72,6 @@ void ForgetCleanupRoutine() { g_cleanupRoutine = nullptr; }
 void AddShutdownStep(ShutdownPhase phase, std::function<void(int)> step) {
   ShutdownSteps().emplace(phase, std::move(step));
 }
-bool Exiting() { return g_exiting; }
 
 void Shutdown(int code) {
   if (g_exiting) return;

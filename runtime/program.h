@@ -32,10 +32,9 @@ enum class ShutdownPhase {
 };
 void AddShutdownStep(ShutdownPhase phase, std::function<void(int code)> step);
 
-// The clean-up: marks the program as exiting, runs the window steps, the clean-up
-// routine once, then the other phases in order.
+// The clean-up, once (later calls do nothing): the window steps, the clean-up routine,
+// then the other phases in order.
 void Shutdown(int code);
-bool Exiting();
 
 // Clean-up, then the end of the process with the code (-1 shows as 255).
 [[noreturn]] void EndProgram(int code);

@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::store {
 

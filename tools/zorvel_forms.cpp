@@ -20,7 +20,7 @@
 #include "forms/embedded.h"
 #include "forms/form_data.h"
 #include "forms/unit_layout.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/profile/profile.h"
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/files.h"
-#include "runtime/gbk.h"
 #include "runtime/picture/draw.h"
 #include "runtime/picture/gif.h"
 #include "runtime/picture/picture.h"
+#include "text/files.h"
+#include "text/gbk.h"
 
 namespace {
 

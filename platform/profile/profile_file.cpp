@@ -20,7 +20,7 @@
 #include <cerrno>
 
 #include "platform/profile/profile.h"
-#include "runtime/files.h"
+#include "text/files.h"
 
 namespace zorvel::profile {
 

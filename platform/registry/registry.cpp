@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "runtime/gbk.h"
+#include "text/gbk.h"
 
 namespace zorvel::registry {
 

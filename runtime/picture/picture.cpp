@@ -4,10 +4,10 @@
 
 #include <new>
 
-#include "runtime/files.h"
 #include "runtime/memory.h"
 #include "runtime/picture/decoders.h"
 #include "runtime/picture/gif.h"
+#include "text/files.h"
 
 namespace zorvel {
 

@@ -6,12 +6,12 @@
 #include <mutex>
 #include <string>
 
-#include "runtime/files.h"
 #include "runtime/program.h"
 #include "runtime/service.h"
-#include "runtime/text.h"
 #include "runtime/sound/midi.h"
 #include "runtime/sound/wav_player.h"
+#include "runtime/text.h"
+#include "text/files.h"
 
 namespace zorvel {
 

@@ -12,10 +12,10 @@
 #include <cstdint>
 #include <deque>
 
-#include "runtime/gbk.h"
 #include "runtime/memory.h"
 #include "runtime/numbers.h"
 #include "runtime/text.h"
+#include "text/gbk.h"
 
 namespace zorvel::ui {
 namespace {

@@ -6,10 +6,10 @@
 #include <deque>
 #include <vector>
 
-#include "runtime/format.h"
 #include "runtime/error.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
+#include "runtime/format.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::ui {
 namespace {

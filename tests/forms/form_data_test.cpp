@@ -13,7 +13,7 @@
 
 #include "forms/form_data.h"
 #include "forms/form_writer.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 

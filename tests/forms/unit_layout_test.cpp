@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::forms {
 namespace {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/profile/profile.h"
-#include "runtime/gbk_literal.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::profile {
 namespace {
@@ -46,7 +46,7 @@ void ExpectWholeFile(const std::string& contents, int round, int& newValues) {
 }
 
 TEST(ProfileCrash, WriterKilledAtRandomLeavesOldOrNewValues) {
-  testing::TempFolder folder;
+  test::TempFolder folder("zorvel-profile");
   const std::string path = folder / "config.a";
   for (int i = 0; i < kKeys; ++i) ASSERT_TRUE(WriteString(path, "zbt", KeyName(i), OldValue(i)));
 
@@ -70,7 +70,7 @@ TEST(ProfileCrash, WriterKilledAtRandomLeavesOldOrNewValues) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "round " << rounds;
-    ExpectWholeFile(testing::ReadBytes(path), rounds, newValues);
+    ExpectWholeFile(test::ReadBytes(path), rounds, newValues);
     if (HasFailure()) break;
   }
   EXPECT_GE(rounds, 50);
@@ -78,12 +78,12 @@ TEST(ProfileCrash, WriterKilledAtRandomLeavesOldOrNewValues) {
   // The lock of a killed writer is gone: this write does not wait forever, and it
   // clears the temporary files that killed writers left behind.
   EXPECT_TRUE(WriteString(path, "zbt", KeyName(0), "done"));
-  EXPECT_EQ(testing::EntryCount(folder.path()), 1) << "only the settings file is left in the folder";
+  EXPECT_EQ(test::EntryCount(folder.path()), 1) << "only the settings file is left in the folder";
   std::cout << rounds << " writers killed; " << newValues << " new values seen\n";
 }
 
 TEST(ProfileCrash, ConcurrentWritersLoseNoUpdate) {
-  testing::TempFolder folder;
+  test::TempFolder folder("zorvel-profile");
   const std::string path = folder / "jieguo.a";  // missing at first: both race to create it
   constexpr int kWriters = 3, kKeysEach = 12, kWrites = 60;
   int start[2];
@@ -113,7 +113,7 @@ TEST(ProfileCrash, ConcurrentWritersLoseNoUpdate) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer failed";
   }
-  const std::string contents = testing::ReadBytes(path);
+  const std::string contents = test::ReadBytes(path);
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeysEach; ++k) {
       const std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
@@ -123,7 +123,7 @@ TEST(ProfileCrash, ConcurrentWritersLoseNoUpdate) {
   }
   EXPECT_EQ(contents.find("[zjjg]"), 0u);
   EXPECT_EQ(contents.find("[zjjg]", 1), std::string::npos) << "one section, created once";
-  EXPECT_EQ(testing::EntryCount(folder.path()), 1);
+  EXPECT_EQ(test::EntryCount(folder.path()), 1);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "platform/profile/profile.h"
-#include "runtime/gbk_literal.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::profile {
 namespace {
@@ -110,10 +110,10 @@ TEST(ProfileRead, HandMadeConfigWithEveryLineEnding) {
 }
 
 TEST(ProfileRead, FromFile) {
-  testing::TempFolder folder;
+  test::TempFolder folder("zorvel-profile");
   const std::string path = folder / "config.a";
   EXPECT_EQ(ReadString(path, "zbt", "主标题"_gbk, "默认"_gbk), "默认"_gbk) << "missing file";
-  testing::WriteBytes(path, kConfig);
+  ASSERT_TRUE(test::WriteBytes(path, kConfig));
   const auto rows = ConfigRows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(ReadString(path, rows[i].section, rows[i].key, rows[i].defaultValue), rows[i].expected) << "row " << i;

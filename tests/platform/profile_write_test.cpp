@@ -12,8 +12,8 @@
 #include <string>
 
 #include "platform/profile/profile.h"
-#include "runtime/gbk_literal.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel::profile {
 
@@ -186,26 +186,26 @@ FileId IdOf(const std::string& path) {
 }
 
 TEST(ProfileFile, WritesExactBytes) {
-  testing::TempFolder folder;
+  test::TempFolder folder("zorvel-profile");
   const std::string path = folder / "config.a";
   ASSERT_TRUE(WriteString(path, "zbt", "界面大小"_gbk, "全屏"_gbk));
-  EXPECT_EQ(testing::ReadBytes(path), "[zbt]\r\n界面大小=全屏\r\n"_gbk);
+  EXPECT_EQ(test::ReadBytes(path), "[zbt]\r\n界面大小=全屏\r\n"_gbk);
   ASSERT_TRUE(WriteString(path, "yanse", "主标题字体颜色"_gbk, "-16777216"));
   ASSERT_TRUE(WriteString(path, "zbt", "主标题"_gbk, "购物有奖活动"_gbk));
   ASSERT_TRUE(WriteString(path, "ZBT", "界面大小"_gbk, "窗口"_gbk));
-  EXPECT_EQ(testing::ReadBytes(path),
+  EXPECT_EQ(test::ReadBytes(path),
             "[zbt]\r\n界面大小=窗口\r\n主标题=购物有奖活动\r\n[yanse]\r\n主标题字体颜色=-16777216\r\n"_gbk);
   EXPECT_EQ(ReadString(path, "zbt", "主标题"_gbk, ""), "购物有奖活动"_gbk);
   ASSERT_TRUE(WriteString(path, "zbt", "主标题"_gbk, nullopt));
   ASSERT_TRUE(WriteString(path, "yanse", nullopt, nullopt));
-  EXPECT_EQ(testing::ReadBytes(path), "[zbt]\r\n界面大小=窗口\r\n"_gbk);
-  EXPECT_EQ(testing::EntryCount(folder.path()), 1) << "nothing but the file is left in the folder";
+  EXPECT_EQ(test::ReadBytes(path), "[zbt]\r\n界面大小=窗口\r\n"_gbk);
+  EXPECT_EQ(test::EntryCount(folder.path()), 1) << "nothing but the file is left in the folder";
 }
 
 TEST(ProfileFile, SameValueOrAbsentRemovalLeavesFileUntouched) {
-  testing::TempFolder folder;
+  test::TempFolder folder("zorvel-profile");
   const std::string path = folder / "jieguo.a";
-  testing::WriteBytes(path, "[zjjg]\r\nj1 = 3\r\n");
+  ASSERT_TRUE(test::WriteBytes(path, "[zjjg]\r\nj1 = 3\r\n"));
   const FileId before = IdOf(path);
   struct Row {
     std::string section;
@@ -226,7 +226,7 @@ TEST(ProfileFile, SameValueOrAbsentRemovalLeavesFileUntouched) {
   // A real change does replace the file, so the checks above would have seen one.
   ASSERT_TRUE(WriteString(path, "zjjg", "j1", "4"));
   EXPECT_NE(IdOf(path).inode, before.inode);
-  EXPECT_EQ(testing::ReadBytes(path), "[zjjg]\r\nj1=4\r\n");
+  EXPECT_EQ(test::ReadBytes(path), "[zjjg]\r\nj1=4\r\n");
   // Removing from a missing file creates nothing.
   EXPECT_TRUE(WriteString(folder / "missing.a", "zjjg", "j1", nullopt));
   EXPECT_EQ(access((folder / "missing.a").c_str(), F_OK), -1);
@@ -266,11 +266,11 @@ class LockedFolder {
 };
 
 TEST(ProfileFile, FailedWritesLeaveNoTrace) {
-  testing::TempFolder folder;
+  test::TempFolder folder("zorvel-profile");
   const std::string path = folder / "config.a";
   const std::string old = "[zbt]\r\nk=old\r\n";
-  testing::WriteBytes(path, old);
-  testing::WriteBytes(folder / "plain", "x");
+  ASSERT_TRUE(test::WriteBytes(path, old));
+  ASSERT_TRUE(test::WriteBytes(folder / "plain", "x"));
 
   EXPECT_FALSE(WriteString(folder / "missing/config.a", "zbt", "k", "v")) << "missing folder";
   EXPECT_FALSE(WriteString(folder / "plain/config.a", "zbt", "k", "v")) << "folder is a file";
@@ -278,8 +278,8 @@ TEST(ProfileFile, FailedWritesLeaveNoTrace) {
   EXPECT_FALSE(WriteString("", "zbt", "k", "v")) << "empty path";
   EXPECT_FALSE(WriteString(path, "", "k", "v")) << "empty section";
   EXPECT_FALSE(WriteString(path, "zbt", "k", "a\r\nb")) << "line break in the value";
-  EXPECT_EQ(testing::ReadBytes(path), old);
-  EXPECT_EQ(testing::EntryCount(folder.path()), 2);
+  EXPECT_EQ(test::ReadBytes(path), old);
+  EXPECT_EQ(test::EntryCount(folder.path()), 2);
 
   {
     LockedFolder locked(folder.path());
@@ -288,8 +288,8 @@ TEST(ProfileFile, FailedWritesLeaveNoTrace) {
     EXPECT_FALSE(WriteString(folder / "other.a", "zbt", "k", "new"));
     EXPECT_TRUE(WriteString(path, "zbt", "k", "old")) << "nothing to write is no failure";
   }
-  EXPECT_EQ(testing::ReadBytes(path), old);
-  EXPECT_EQ(testing::EntryCount(folder.path()), 2);
+  EXPECT_EQ(test::ReadBytes(path), old);
+  EXPECT_EQ(test::EntryCount(folder.path()), 2);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "runtime/commands.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/memory.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

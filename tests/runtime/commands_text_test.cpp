@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "runtime/commands.h"
-#include "runtime/gbk_literal.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

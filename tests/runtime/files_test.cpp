@@ -1,4 +1,4 @@
-// File commands, the file layer, the program folder, running programs, the registry.
+// File commands, the program folder, running programs, the registry.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,55 +9,27 @@
 #include <string>
 
 #include "runtime/commands.h"
-#include "runtime/files.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
 #include "runtime/run_program.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {
 using namespace literals;
 using namespace std::string_literals;
 
-class TempFolder : public testing::Test {
+class InTempFolder : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zorvel-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
   // A GBK file name in the Windows form, inside the folder.
   std::string Name(const char* gbkSuffix) const { return gbk::FromUtf8(folder_) + gbkSuffix; }
-  static std::string Contents(const std::string& native) {
-    std::ifstream in(native, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  std::string folder_;
+  static std::string Contents(const std::string& native) { return test::ReadBytes(native); }
+  test::TempFolder temp_{"zorvel-files"};
+  const std::string folder_ = temp_.path();
 };
 
-TEST(NativePath, BackslashesAndGbk) {
-  struct Row {
-    std::string gbkName;
-    const char* native;
-  } rows[] = {
-      {"/opt/z\\wav\\dong.wav", "/opt/z/wav/dong.wav"},
-      {"/opt/z/config.a", "/opt/z/config.a"},
-      {"/opt/z"s + "\\奖品图片\\"_gbk + "1.jpg", "/opt/z/奖品图片/1.jpg"},
-      // 琝 is 0xAC 0x5C: a trail byte 0x5C is not a separator.
-      {"/opt/z\\"s + "琝"_gbk, "/opt/z/琝"},
-  };
-  ASSERT_EQ(std::string("琝"_gbk), "\xAC\x5C");
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    SCOPED_TRACE("row " + std::to_string(i));
-    EXPECT_EQ(NativePath(rows[i].gbkName), rows[i].native);
-  }
-}
-
-using FileCommands = TempFolder;
+using FileCommands = InTempFolder;
 
 TEST_F(FileCommands, WriteReadCopyDelete) {
   const std::string name = Name("\\奖品.bin"_gbk);
@@ -140,7 +112,7 @@ TEST(SplitCommandLine, WindowsQuoting) {
   }
 }
 
-using RunProgram = TempFolder;
+using RunProgram = InTempFolder;
 
 TEST_F(RunProgram, WaitsOrNot) {
   const std::string marker = folder_ + "/ran";
@@ -158,9 +130,9 @@ TEST_F(RunProgram, WaitsOrNot) {
 }
 
 TEST(ReadRegistryText, CacheFolderAndDefaults) {
-  char pattern[] = "/tmp/zorvel-cache-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  setenv("XDG_CACHE_HOME", pattern, 1);
+  const test::TempFolder temp("zorvel-cache");
+  const std::string pattern = temp.path();
+  setenv("XDG_CACHE_HOME", pattern.c_str(), 1);
   const char* path = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\Cache";
   const Value cache = Call(cmd::ReadRegistryText, 3, path);
   EXPECT_EQ(cache.str(), std::string(pattern) + "/zorvel/Temporary Internet Files");
@@ -173,7 +145,6 @@ TEST(ReadRegistryText, CacheFolderAndDefaults) {
   EXPECT_EQ(Call(cmd::ReadRegistryText, 3, "Cache").text(), nullptr);
   EXPECT_EQ(Call(cmd::ReadRegistryText, 3, "Software\\Other\\Value", kAbsent).text(), nullptr);
   unsetenv("XDG_CACHE_HOME");
-  std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 
 #include "runtime/error.h"
 #include "runtime/format.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"
 #include "runtime/text.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

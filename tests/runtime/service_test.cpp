@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "runtime/dll.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/memory.h"
 #include "runtime/program.h"
 #include "runtime/service.h"
 #include "runtime/text.h"
 #include "runtime/values.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "runtime/command.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/memory.h"
 #include "runtime/text.h"
 #include "runtime/values.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

@@ -10,9 +10,10 @@
 #include <string>
 
 #include "runtime/commands.h"
-#include "runtime/gbk.h"
 #include "runtime/program.h"
 #include "store/store.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk.h"
 
 namespace zorvel {
 namespace {
@@ -55,24 +56,14 @@ TEST(StoreKeys, NumberedKeys) {
 
 class SettingsFiles : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zorvel-store-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    config_ = folder_ + "/config.a";
-    results_ = folder_ + "/jieguo.a";
-  }
-  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
-  std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string Bytes(const std::string& path) { return test::ReadBytes(path); }
   std::string Read(const std::string& file, const char* section, const char* key) {
     return Call(cmd::ReadIniItem, file, section, key).str();
   }
-  std::string folder_, config_, results_;
+  test::TempFolder temp_{"zorvel-store"};
+  const std::string folder_ = temp_.path();
+  const std::string config_ = folder_ + "/config.a";
+  const std::string results_ = folder_ + "/jieguo.a";
 };
 
 TEST_F(SettingsFiles, FreshFolderReadsDefaultsAndFirstWriteCreatesTheFile) {

@@ -13,6 +13,9 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 const std::string kGenerator = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-egg-cursor";
@@ -22,21 +25,8 @@ const std::filesystem::path kKeptCursor =
 
 constexpr std::size_t kCursorBytes = 6 + 16 + 40 + 64 * 64 * 4 + 64 * 64 / 8;  // 16958
 
-int Shell(const std::string& command, std::string* output = nullptr) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return -1;
-  char buffer[256];
-  std::string text;
-  while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-  const int status = pclose(pipe);
-  if (output) *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using zorvel::test::ReadBytes;
+using zorvel::test::RunCommand;
 
 std::uint32_t U16(const std::string& b, std::size_t at) {
   return static_cast<std::uint8_t>(b[at]) | static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 1])) << 8;
@@ -46,21 +36,19 @@ std::uint32_t U32(const std::string& b, std::size_t at) { return U16(b, at) | U1
 class EggCursor : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/zorvel-egg-cursor-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
     file_ = folder_ + "/egg.cur";
     std::string said;
-    ASSERT_EQ(Shell("'" + kGenerator + "' '" + file_ + "'", &said), 0) << said;
+    ASSERT_EQ(RunCommand("'" + kGenerator + "' '" + file_ + "'", &said), 0) << said;
     bytes_ = ReadBytes(file_);
   }
-  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
-  std::string folder_, file_, bytes_;
+  zorvel::test::TempFolder temp_{"zorvel-egg-cursor"};
+  const std::string folder_ = temp_.path();
+  std::string file_, bytes_;
 };
 
 TEST_F(EggCursor, WritesTheFileKeptInResources) {
   EXPECT_EQ(bytes_.size(), kCursorBytes);
-  const std::string kept = ReadBytes(kKeptCursor);
+  const std::string kept = ReadBytes(kKeptCursor.string());
   ASSERT_EQ(kept.size(), kCursorBytes) << kKeptCursor << " is missing or not the generator's output";
   EXPECT_TRUE(bytes_ == kept) << "resources/cursors/egg.cur differs from what zorvel-egg-cursor writes";
 }
@@ -122,7 +110,7 @@ TEST_F(EggCursor, MaskMatchesAlphaAndHotSpotIsOnTheHammer) {
 TEST_F(EggCursor, TheProgramsDecoderReadsItAsA64By64CursorWithTransparentCorners) {
   const std::string png = folder_ + "/egg.png";
   std::string said;
-  ASSERT_EQ(Shell("'" + kPictureTool + "' '" + file_ + "' '" + png + "'", &said), 0) << said;
+  ASSERT_EQ(RunCommand("'" + kPictureTool + "' '" + file_ + "' '" + png + "'", &said), 0) << said;
   EXPECT_EQ(said, "kind 4, 64x64\n");  // kind 4: a cursor
   const QImage image = QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_ARGB32);
   ASSERT_EQ(image.width(), 64);
@@ -138,9 +126,9 @@ TEST_F(EggCursor, TheProgramsDecoderReadsItAsA64By64CursorWithTransparentCorners
 
 TEST(EggCursorUsage, BadUsageAndUnwritableOutput) {
   std::string said;
-  EXPECT_EQ(Shell("'" + kGenerator + "'", &said), 2) << said;
-  EXPECT_EQ(Shell("'" + kGenerator + "' a b", &said), 2) << said;
-  EXPECT_EQ(Shell("'" + kGenerator + "' /nonexistent-folder/egg.cur", &said), 1) << said;
+  EXPECT_EQ(RunCommand("'" + kGenerator + "'", &said), 2) << said;
+  EXPECT_EQ(RunCommand("'" + kGenerator + "' a b", &said), 2) << said;
+  EXPECT_EQ(RunCommand("'" + kGenerator + "' /nonexistent-folder/egg.cur", &said), 1) << said;
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 
 #include "forms/form_writer.h"
 #include "forms/unit_layout.h"
-#include "runtime/gbk_literal.h"
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk_literal.h"
 
 namespace {
 
@@ -22,13 +24,7 @@ using namespace zorvel::literals;
 const std::string kTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-forms";
 
 int RunForms(const std::string& arguments, std::string* output) {
-  FILE* pipe = popen(("'" + kTool + "' " + arguments + " 2>&1").c_str(), "r");
-  if (!pipe) return -1;
-  char buffer[256];
-  output->clear();
-  while (std::fgets(buffer, sizeof buffer, pipe)) *output += buffer;
-  const int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return zorvel::test::RunCommand(zorvel::test::ShellQuote(kTool) + " " + arguments, output);
 }
 
 // A stored block of the type's current version with some properties set by name.
@@ -82,18 +78,15 @@ class ZorvelForms : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(access(kTool.c_str(), X_OK), 0) << "no tool at " << kTool;
-    char pattern[] = "/tmp/zorvel-forms-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
   }
-  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const std::string path = folder_ + "/" + name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
     return path;
   }
-  std::string folder_;
+  zorvel::test::TempFolder temp_{"zorvel-forms"};
+  const std::string folder_ = temp_.path();
 };
 
 TEST_F(ZorvelForms, PrintsUnitsAndTheirStoredProperties) {

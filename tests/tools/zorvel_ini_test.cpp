@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/gbk_literal.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk_literal.h"
 
 extern char** environ;
 
@@ -25,10 +26,7 @@ using namespace literals;
 
 const std::string kTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-ini";
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::ReadBytes;
 
 struct Outcome {
   int status = -1;
@@ -52,24 +50,16 @@ Outcome RunTool(const std::string& folder, const std::vector<std::string>& args)
     if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-  outcome.out = Slurp(outPath);
-  outcome.err = Slurp(errPath);
+  outcome.out = ReadBytes(outPath);
+  outcome.err = ReadBytes(errPath);
   return outcome;
 }
 
 class ZorvelIni : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(access(kTool.c_str(), X_OK), 0) << "no tool at " << kTool;
-    std::string pattern = (std::filesystem::temp_directory_path() / "zorvel-ini-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  std::string folder_;
+  void SetUp() override { ASSERT_EQ(access(kTool.c_str(), X_OK), 0) << "no tool at " << kTool; }
+  test::TempFolder temp_{"zorvel-ini"};
+  const std::string folder_ = temp_.path();
 };
 
 TEST_F(ZorvelIni, CommandsInSequence) {
@@ -122,7 +112,7 @@ TEST_F(ZorvelIni, CommandsInSequence) {
       EXPECT_EQ(got.err.find('\n'), got.err.size() - 1) << "row " << i << ": one line";
     }
     if (r.bytes) {
-      EXPECT_EQ(Slurp(file), *r.bytes) << "row " << i;
+      EXPECT_EQ(ReadBytes(file), *r.bytes) << "row " << i;
     }
   }
 }

@@ -9,35 +9,20 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 const std::string kTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-picture";
 
-int Shell(const std::string& command, std::string* output = nullptr) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return -1;
-  char buffer[256];
-  std::string text;
-  while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-  const int status = pclose(pipe);
-  if (output) *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool HaveImageMagick() {
-  std::string version;
-  return Shell("convert -version", &version) == 0 && version.rfind("Version: ImageMagick", 0) == 0;
-}
+using zorvel::test::RunCommand;
 
 class ZorvelPicture : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zorvel-picture-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
-  std::string folder_;
+  zorvel::test::TempFolder temp_{"zorvel-picture"};
+  const std::string folder_ = temp_.path();
+  const std::string magick_ = zorvel::test::ImageMagick();
 };
 
 // Opaque colours compared pixel by pixel; the count of differing pixels is reported.
@@ -51,9 +36,9 @@ int Differences(const QImage& a, const QImage& b) {
 }
 
 TEST_F(ZorvelPicture, LosslessFilesComeOutAsAnotherDecoderReadsThem) {
-  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed (apt-get install imagemagick)";
+  if (magick_.empty()) GTEST_SKIP() << "ImageMagick is not installed (apt-get install imagemagick)";
   // A picture with detail, written by ImageMagick in several lossless formats.
-  ASSERT_EQ(Shell("cd '" + folder_ + "' && convert -size 97x61 plasma:fractal -seed 7 source.png"), 0);
+  ASSERT_EQ(RunCommand("cd '" + folder_ + "' && " + magick_ + " -size 97x61 plasma:fractal -seed 7 source.png"), 0);
   struct Row {
     const char* name;
     const char* convertArgs;
@@ -66,15 +51,16 @@ TEST_F(ZorvelPicture, LosslessFilesComeOutAsAnotherDecoderReadsThem) {
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(std::string("row ") + std::to_string(i) + " " + rows[i].name);
     const std::string file = folder_ + "/" + rows[i].name;
-    ASSERT_EQ(Shell("cd '" + folder_ + "' && convert source.png " + rows[i].convertArgs + "'" + file + "'"), 0);
+    ASSERT_EQ(RunCommand("cd '" + folder_ + "' && " + magick_ + " source.png " + rows[i].convertArgs + "'" + file + "'"),
+              0);
     const std::string out = file + ".out.png";
     std::string said;
     if (std::string(rows[i].name) == "p.png") {
       // A PNG is read by the animation objects, not by units: the tool refuses it.
-      EXPECT_EQ(Shell("'" + kTool + "' '" + file + "' '" + out + "'", &said), 1) << said;
+      EXPECT_EQ(RunCommand("'" + kTool + "' '" + file + "' '" + out + "'", &said), 1) << said;
       continue;
     }
-    ASSERT_EQ(Shell("'" + kTool + "' '" + file + "' '" + out + "'", &said), 0) << said;
+    ASSERT_EQ(RunCommand("'" + kTool + "' '" + file + "' '" + out + "'", &said), 0) << said;
     const QImage ours(QString::fromStdString(out));
     const QImage theirs(QString::fromStdString(file));
     ASSERT_FALSE(theirs.isNull());
@@ -83,11 +69,12 @@ TEST_F(ZorvelPicture, LosslessFilesComeOutAsAnotherDecoderReadsThem) {
 }
 
 TEST_F(ZorvelPicture, FramesAndRefusals) {
-  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed (apt-get install imagemagick)";
-  ASSERT_EQ(Shell("cd '" + folder_ + "' && convert -delay 20 -size 40x30 xc:red xc:green xc:blue anim.gif"), 0);
-  ASSERT_EQ(Shell("mkdir '" + folder_ + "/frames'"), 0);
+  if (magick_.empty()) GTEST_SKIP() << "ImageMagick is not installed (apt-get install imagemagick)";
+  ASSERT_EQ(RunCommand("cd '" + folder_ + "' && " + magick_ + " -delay 20 -size 40x30 xc:red xc:green xc:blue anim.gif"),
+            0);
+  ASSERT_EQ(RunCommand("mkdir '" + folder_ + "/frames'"), 0);
   std::string said;
-  ASSERT_EQ(Shell("'" + kTool + "' '" + folder_ + "/anim.gif' '" + folder_ + "/first.png' --frames '" + folder_ +
+  ASSERT_EQ(RunCommand("'" + kTool + "' '" + folder_ + "/anim.gif' '" + folder_ + "/first.png' --frames '" + folder_ +
                 "/frames'", &said), 0)
       << said;
   EXPECT_NE(said.find("frame 2: delay 200 ms"), std::string::npos) << said;
@@ -97,10 +84,10 @@ TEST_F(ZorvelPicture, FramesAndRefusals) {
   EXPECT_EQ(QImage(QString::fromStdString(folder_ + "/first.png")).pixel(5, 5), 0xFFFF0000u);
 
   // Data that is not a picture: exit status 1 and a one-line reason.
-  ASSERT_EQ(Shell("printf 'not a picture' > '" + folder_ + "/junk.bin'"), 0);
-  EXPECT_EQ(Shell("'" + kTool + "' '" + folder_ + "/junk.bin' '" + folder_ + "/x.png'", &said), 1);
+  ASSERT_EQ(RunCommand("printf 'not a picture' > '" + folder_ + "/junk.bin'"), 0);
+  EXPECT_EQ(RunCommand("'" + kTool + "' '" + folder_ + "/junk.bin' '" + folder_ + "/x.png'", &said), 1);
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-  EXPECT_EQ(Shell("'" + kTool + "' onlyone", &said), 2) << said;
+  EXPECT_EQ(RunCommand("'" + kTool + "' onlyone", &said), 2) << said;
 }
 
 }  // namespace

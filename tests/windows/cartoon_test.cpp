@@ -10,15 +10,15 @@
 #include <functional>
 
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/cartoon/cartoon_box.h"
-#include "forms/units/cartoon/cartoon_commands.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
-#include "tests/runtime/picture/gif_writer.h"
-#include "tests/runtime/picture/raster_writers.h"
-#include "tests/windows/test_units.h"
+#include "tests/support/gif_writer.h"
+#include "tests/support/raster_writers.h"
+#include "tests/windows/window_test.h"
+#include "windows/unit_ref.h"
+#include "windows/units/cartoon/cartoon_box.h"
+#include "windows/units/cartoon/cartoon_commands.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -50,11 +50,10 @@ class PaintSpy : public QObject {
   }
 };
 
-class Cartoon : public ::testing::Test {
+class Cartoon : public testing::WindowTest {
  protected:
   void SetUp() override {
-    ResetWindows();
-    ProvideWindowServices();
+    WindowTest::SetUp();
     WindowDescription w;
     w.id = kWindow;
     w.units.push_back(testing::WindowUnitDescription(kWindowUnit, 0, 0, 400, 300, {{9, Word(0)}}));
@@ -82,7 +81,6 @@ class Cartoon : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(FindLoadedWindow(kWindow)->Widget()));
     SetPicture(Bmp(40, 20, [](int, int) { return 0xFF0000u; }));
   }
-  void TearDown() override { ResetWindows(); }
 
   static void Set(int index, std::int64_t v) {
     UnitValue value;

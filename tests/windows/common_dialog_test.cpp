@@ -1,4 +1,4 @@
-#include "forms/units/common_dialog/common_dialog.h"
+#include "windows/units/common_dialog/common_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,14 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 
-#include "forms/font.h"
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/windows.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
-#include "tests/runtime/ui/modal_driver.h"
+#include "tests/support/modal_driver.h"
+#include "tests/windows/window_test.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
+#include "windows/font.h"
+#include "windows/unit_ref.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -22,17 +23,17 @@ namespace {
 using namespace zorvel::literals;
 using namespace common_dialog;
 
-class CommonDialogTest : public testing::Test {
+class CommonDialogTest : public testing::WindowTest {
  protected:
   void SetUp() override {
-    ClearCommonDialogAnswers();
+    WindowTest::SetUp();
     unit = CreateCommonDialog(CreateArgs{});
     ASSERT_NE(unit, nullptr);
     dialog = static_cast<CommonDialogUnit*>(unit.get());
   }
   void TearDown() override {
-    ClearCommonDialogAnswers();
     QDir::setCurrent(folder);
+    WindowTest::TearDown();
   }
   void SetText(int index, std::string gbkText) { dialog->Property(index).bytes = std::move(gbkText); }
 

@@ -7,14 +7,15 @@
 #include <cstring>
 
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/draw_panel/draw_panel.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
 #include "runtime/picture/draw.h"
 #include "runtime/text.h"
+#include "tests/support/qt_bmp.h"
 #include "tests/windows/window_test.h"
+#include "windows/unit_ref.h"
+#include "windows/units/draw_panel/draw_panel.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -33,8 +34,7 @@ constexpr std::int32_t kBlueWord = 0x00FF0000, kWhiteWord = 0x00FFFFFF;
 std::string PictureBytes(int w, int h, QRgb colour) {
   QImage image(w, h, QImage::Format_RGB32);
   image.fill(colour);
-  const std::vector<std::uint8_t> bytes = BitmapFileBytes(image);
-  return std::string(bytes.begin(), bytes.end());
+  return test::BmpFile(image);
 }
 
 std::uint32_t Le32(std::string_view b, std::size_t at) {

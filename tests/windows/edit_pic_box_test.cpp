@@ -8,13 +8,13 @@
 #include <QTest>
 
 #include "forms/form_writer.h"
-#include "forms/units/edit_box/edit_box.h"
-#include "forms/units/pic_box/pic_box.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
-#include "runtime/gbk_literal.h"
-#include "tests/runtime/picture/gif_writer.h"
+#include "tests/support/gif_writer.h"
 #include "tests/windows/window_test.h"
+#include "text/gbk_literal.h"
+#include "windows/units/edit_box/edit_box.h"
+#include "windows/units/pic_box/pic_box.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -282,26 +282,56 @@ TEST_F(EditPicBox, PrizePictureIsStretchedOrPlacedOnTheBackColour) {
   EXPECT_EQ(Pic().Widget()->grab().toImage().pixel(5, 5), green);
 }
 
-TEST_F(EditPicBox, AnimatedGifAdvancesOnItsTimerWhilePlaying) {
+TEST_F(EditPicBox, AnimatedGifStepsThroughItsFramesWhilePlaying) {
   // Two frames: red for 50 ms, then blue for 50 ms.
   const std::string gif = SolidGif(4, 4, {{{255, 0, 0}, 5}, {{0, 0, 255}, 5}});
   ASSERT_TRUE(LoadPic({{pp::kDisplayMode, Word(1)}, {pp::kPicture, Text(gif)}}));
   PicBoxWidget& box = *Pic().Box();
   EXPECT_TRUE(box.Animated());
-  EXPECT_EQ(box.grab().toImage().pixel(50, 20), qRgb(255, 0, 0));
-  QTest::qWait(20);  // not before its delay
+  EXPECT_TRUE(box.Playing());
   EXPECT_EQ(box.FrameNumber(), 1);
-  // After it (a loaded machine may run the timer late; it never runs early).
-  EXPECT_TRUE(QTest::qWaitFor([&] { return box.FrameNumber() == 2; }, 2000));
-  EXPECT_EQ(box.grab().toImage().pixel(50, 20), qRgb(0, 0, 255));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return box.FrameNumber() == 1; }, 2000));  // round again
+  EXPECT_EQ(box.FrameDelayMs(), 50);
   EXPECT_EQ(box.grab().toImage().pixel(50, 20), qRgb(255, 0, 0));
-  // Play animation off stops on the frame shown.
+  // The frame timer's work, step by step: the next frame, then round to the first.
+  box.AdvanceFrame();
+  EXPECT_EQ(box.FrameNumber(), 2);
+  EXPECT_TRUE(box.Playing());
+  EXPECT_EQ(box.grab().toImage().pixel(50, 20), qRgb(0, 0, 255));
+  box.AdvanceFrame();
+  EXPECT_EQ(box.FrameNumber(), 1);
+  EXPECT_EQ(box.grab().toImage().pixel(50, 20), qRgb(255, 0, 0));
+  // The timer itself does the same when the delay is up.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return box.FrameNumber() == 2; }, 5000));
+  // Play animation off stops the timer on the frame shown; on again starts it there.
   WriteUnitProperty(kWin, kPic, pp::kPlayAnimation, -1, IntValue(0));
   const int frame = box.FrameNumber();
-  QTest::qWait(120);
-  EXPECT_EQ(box.FrameNumber(), frame);
   EXPECT_FALSE(box.Playing());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(box.FrameNumber(), frame);
+  WriteUnitProperty(kWin, kPic, pp::kPlayAnimation, -1, IntValue(1));
+  EXPECT_TRUE(box.Playing());
+  EXPECT_EQ(box.FrameNumber(), frame);
+}
+
+TEST_F(EditPicBox, FrameDelaysTooShortToSeeAreLengthened) {
+  // Delays in hundredths: none or 10 ms show for a tenth of a second; anything else
+  // for its own time, but never under 20 ms.
+  const struct {
+    int hundredths;
+    int shownMs;
+  } rows[] = {{0, 100}, {1, 100}, {2, 20}, {7, 70}, {150, 1500}};
+  std::vector<std::pair<test::GifRgb, int>> frames;
+  for (const auto& r : rows) frames.push_back({{0, 0, static_cast<std::uint8_t>(10 * frames.size())}, r.hundredths});
+  ASSERT_TRUE(LoadPic({{pp::kPlayAnimation, Word(0)}, {pp::kPicture, Text(SolidGif(2, 2, frames))}}));
+  PicBoxWidget& box = *Pic().Box();
+  ASSERT_TRUE(box.Animated());
+  EXPECT_FALSE(box.Playing());
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(box.FrameNumber(), static_cast<int>(i + 1));
+    EXPECT_EQ(box.FrameDelayMs(), rows[i].shownMs) << "row " << i;
+    box.AdvanceFrame();
+  }
+  EXPECT_EQ(box.FrameNumber(), 1);
 }
 
 TEST_F(EditPicBox, EmptyBlocksGiveDefaultsAndLaterVersionsFailTheLoad) {

@@ -1,61 +1,53 @@
-// The program's own form data, loaded by the window core: a window loads exactly when
-// every unit type it holds is built; the start-up of the runtime application fails with
-// its runtime error when the start-up window cannot load, and ends with code 0 when the
-// last window goes.
+// The program's own form data, loaded by the window core: every one of its six windows
+// loads, with a live unit for each of its records but the menu items; the start-up of
+// the runtime application fails with its runtime error when the start-up window cannot
+// load, and ends with code 0 when the last window goes.
 #include <gtest/gtest.h>
 
 #include <QTimer>
 
 #include "app/handlers.h"
 #include "forms/embedded.h"
-#include "forms/runtime_app.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
 #include "runtime/error.h"
-#include "runtime/gbk.h"
-#include "tests/windows/test_units.h"
+#include "tests/windows/window_test.h"
+#include "text/gbk.h"
+#include "windows/runtime_app.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
-
-bool AllTypesBuilt(const WindowTemplate& t) {
-  for (std::uint32_t i = 0; i < t.UnitCount(); ++i) {
-    if (t.IsMenuItem(i)) continue;
-    const std::optional<RecordHead> head = t.Head(i);
-    const UnitTypeInfo* type = head ? FindUnitType(head->type) : nullptr;
-    if (type == nullptr || type->create == nullptr) return false;
-  }
-  return true;
-}
 
 int PrintError(int, int, const char* message) {
   fprintf(stderr, "runtime error: %s\n", gbk::ToUtf8(message).c_str());
   return 1;
 }
 
-TEST(EmbeddedForms, EachWindowLoadsExactlyWhenItsUnitTypesAreBuilt) {
-  ResetWindows();
-  ProvideWindowServices();
+using EmbeddedForms = testing::WindowTest;
+using RuntimeAppTest = testing::WindowTest;
+
+TEST_F(EmbeddedForms, EveryWindowLoadsWithAllItsUnits) {
   const std::optional<FormData> data = ParseFormData(EmbeddedFormData());
   ASSERT_TRUE(data.has_value());
   ASSERT_EQ(data->windowIds.size(), 6u);
-  EXPECT_EQ(data->windowIds[0], 0x52010001u);
+  EXPECT_EQ(data->windowIds[0], app::kMainWindow);
   EXPECT_EQ(EmbeddedHandlerNames().size(), app::HandlerTable().size());
   SetTemplates(*data);
   SetHandlerTable(app::HandlerTable());
-  int loaded = 0;
   for (std::uint32_t id : data->windowIds) {
-    const bool built = AllTypesBuilt(*Templates().Find(id));
-    EXPECT_EQ(LoadWindow(id, nullptr, false), built) << std::hex << id;
-    if (built) {
-      ++loaded;
-      EXPECT_NE(FindLoadedWindow(id), nullptr);
-      DestroyWindow(id);
+    SCOPED_TRACE(::testing::Message() << "window " << std::hex << id);
+    ASSERT_TRUE(LoadWindow(id, nullptr, false));
+    const LoadedWindow* w = FindLoadedWindow(id);
+    ASSERT_NE(w, nullptr);
+    const WindowTemplate& t = *w->windowTemplate;
+    ASSERT_EQ(w->units.size(), t.UnitCount());
+    for (std::uint32_t i = 0; i < t.UnitCount(); ++i) {
+      EXPECT_EQ(w->units[i] != nullptr, !t.IsMenuItem(i)) << "record " << i << ", unit " << std::hex << t.IdAt(i);
     }
-    EXPECT_FALSE(Templates().Find(id)->HasSavedTable()) << std::hex << id;
+    DestroyWindow(id);
+    EXPECT_EQ(FindLoadedWindow(id), nullptr);
+    EXPECT_FALSE(Templates().Find(id)->HasSavedTable());
   }
-  EXPECT_GE(loaded, 1);  // the effect window holds only its window unit
-  ResetWindows();
 }
 
 TEST(EmbeddedFormsDeathTest, StartUpFailsWhenTheStartUpWindowCannotLoad) {
@@ -83,8 +75,7 @@ TEST(EmbeddedFormsDeathTest, BrokenFormDataStopsTheStartUp) {
   SetErrorHook(nullptr);
 }
 
-TEST(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
-  ResetWindows();
+TEST_F(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
   WindowDescription w;
   w.id = 0x52010001;
   w.units.push_back(testing::WindowUnitDescription(0x06010000, 10, 10, 200, 100));
@@ -94,13 +85,9 @@ TEST(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
   QTimer::singleShot(0, [] { RequestClose(0x52010001); });
   EXPECT_EQ(app.Run(block, {}, 0x52010001), 0);
   EXPECT_TRUE(LoadedWindows().empty());
-  SetErrorBox(nullptr);  // the start-up put the error box in place; later tests expect none
-  ResetWindows();
 }
 
-TEST(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowCloses) {
-  if (!AllTypesBuilt(*ParseFormData(EmbeddedFormData())->Find(app::kMainWindow))) GTEST_SKIP() << "unit types missing";
-  ResetWindows();
+TEST_F(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowCloses) {
   int argc = 0;
   RuntimeApp app(argc, nullptr);
   bool mainShown = false;
@@ -112,8 +99,6 @@ TEST(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowClos
   EXPECT_EQ(app.Run(EmbeddedFormData(), app::HandlerTable(), app::kMainWindow), 0);
   EXPECT_TRUE(mainShown);
   EXPECT_TRUE(LoadedWindows().empty());
-  SetErrorBox(nullptr);
-  ResetWindows();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "forms/units/menu/menu.h"
+#include "windows/units/menu/menu.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,14 @@
 #include <functional>
 #include <vector>
 
-#include "forms/events.h"
 #include "forms/form_writer.h"
-#include "forms/unit_ref.h"
-#include "forms/units/menu/menu_commands.h"
-#include "forms/units/window/window_unit.h"
-#include "forms/windows.h"
-#include "runtime/gbk_literal.h"
+#include "tests/windows/window_test.h"
+#include "text/gbk_literal.h"
+#include "windows/events.h"
+#include "windows/unit_ref.h"
+#include "windows/units/menu/menu_commands.h"
+#include "windows/units/window/window_unit.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -84,19 +85,13 @@ FormData MakeForms() {
   return *ParseFormData(WriteFormData(windows));
 }
 
-class MenuTest : public testing::Test {
+class MenuTest : public testing::WindowTest {
  protected:
   void SetUp() override {
-    ResetWindows();
-    RegisterMenuItemType();
+    WindowTest::SetUp();
     SetTemplates(MakeForms());
     SetHandlerTable(kHandlers);
-    ResetPopupHooks();
     Calls().clear();
-  }
-  void TearDown() override {
-    ResetPopupHooks();
-    ResetWindows();
   }
 
   static void Popup(std::uint32_t window, std::uint32_t item, std::optional<int> x = {}, std::optional<int> y = {},
@@ -138,8 +133,8 @@ TEST_F(MenuTest, MenuBarSkipsHiddenItemsAndKeepsIds) {
 
 TEST_F(MenuTest, NoMenuBarWithoutVisibleTopLevelItems) {
   EXPECT_EQ(BuildMenuBar(kWin, WindowTemplate()), nullptr);
-  WriteUnitProperty(kWin, kFile, 3, -1, UnitValue{});
-  WriteUnitProperty(kWin, kSingle, 3, -1, UnitValue{});
+  WriteUnitProperty(kWin, kFile, menu_item_property::kVisible, -1, UnitValue{});
+  WriteUnitProperty(kWin, kSingle, menu_item_property::kVisible, -1, UnitValue{});
   EXPECT_EQ(BuildMenuBar(kWin, *Templates().Find(kWin)), nullptr);
 }
 
@@ -254,12 +249,12 @@ TEST_F(MenuTest, ItemChangesShowNextTime) {
   UnitValue caption;
   caption.bytes = "窗口大小"_gbk;
   caption.hasBytes = true;
-  WriteUnitProperty(kWin, kSize, 0, -1, caption);
-  WriteUnitProperty(kWin, kFullScreen, 3, -1, UnitValue{});  // hide
+  WriteUnitProperty(kWin, kSize, menu_item_property::kCaption, -1, caption);
+  WriteUnitProperty(kWin, kFullScreen, menu_item_property::kVisible, -1, UnitValue{});  // hide
   UnitValue on;
   on.word = 1;
-  WriteUnitProperty(kWin, kSize, 2, -1, on);
-  WriteUnitProperty(kWin, kSettings, 2, -1, on);  // the hidden item itself disabled: still pops up
+  WriteUnitProperty(kWin, kSize, menu_item_property::kDisabled, -1, on);
+  WriteUnitProperty(kWin, kSettings, menu_item_property::kDisabled, -1, on);  // the hidden item itself disabled: still pops up
   QueuePopupChoice(20008);
   Popup(kWin, kSettings, 1, 1);
   EXPECT_EQ(Entries(LastPopupMenu().entries), "窗口大小 20007 grey >\n  窗口 20008\n");

@@ -8,10 +8,11 @@
 #include <QWindow>
 
 #include "forms/form_writer.h"
-#include "forms/units/pic_button/pic_button.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
+#include "tests/support/qt_bmp.h"
 #include "tests/windows/window_test.h"
+#include "windows/units/pic_button/pic_button.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -28,7 +29,7 @@ constexpr QPoint kOpaque(20, 15), kTransparent(1, 1), kOutside(150, 120);
 // Handlers: 0 egg clicked, 1 window left press, 2 egg left press.
 constexpr int kClickedHandler = 0, kWindowDownHandler = 1, kEggDownHandler = 2;
 
-// A 24-bit bottom-up BMP file of an egg of the given colour on white.
+// A BMP file of an egg of the given colour on white.
 std::string EggBmp(QRgb colour) {
   QImage image(kEggWidth, kEggHeight, QImage::Format_RGB32);
   image.fill(Qt::white);
@@ -38,29 +39,7 @@ std::string EggBmp(QRgb colour) {
     p.setBrush(QColor::fromRgb(colour));
     p.drawEllipse(3, 2, kEggWidth - 6, kEggHeight - 4);
   }
-  const int rowBytes = (kEggWidth * 3 + 3) & ~3;
-  const int size = 54 + rowBytes * kEggHeight;
-  std::string b(static_cast<std::size_t>(size), '\0');
-  auto put = [&](int at, std::uint32_t v, int bytes) {
-    for (int k = 0; k < bytes; ++k) b[static_cast<std::size_t>(at + k)] = static_cast<char>(v >> (8 * k));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put(2, static_cast<std::uint32_t>(size), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, kEggWidth, 4);
-  put(22, kEggHeight, 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  for (int y = 0; y < kEggHeight; ++y) {
-    const int row = 54 + (kEggHeight - 1 - y) * rowBytes;
-    for (int x = 0; x < kEggWidth; ++x) {
-      const QRgb c = image.pixel(x, y);
-      put(row + x * 3, static_cast<std::uint32_t>(qBlue(c) | qGreen(c) << 8 | qRed(c) << 16), 3);
-    }
-  }
-  return b;
+  return test::BmpFile(image);
 }
 
 constexpr QRgb kRed = 0xFFFF0000, kYellow = 0xFFFFFF00, kBlue = 0xFF0000FF, kGrey = 0xFF808080;
@@ -204,7 +183,7 @@ TEST_F(PicButton, PictureChoice) {
     } else if (rows[i].action == Do::kDisable) {
       UnitValue yes;
       yes.word = 1;
-      WriteUnitProperty(kMain, kEgg, 6, -1, yes);
+      WriteUnitProperty(kMain, kEgg, prop::kDisabled, -1, yes);
     }
     EXPECT_EQ(Shown(), rows[i].shown);
     EXPECT_EQ(button_->Region().contains(kOpaque), rows[i].masked);

@@ -9,18 +9,19 @@
 #include <cstdlib>
 
 #include "forms/embedded.h"
-#include "forms/font.h"
 #include "forms/form_writer.h"
-#include "forms/units/button/button.h"
-#include "forms/units/check_box/check_box.h"
-#include "forms/units/group_box/group_box.h"
-#include "forms/units/label/label.h"
-#include "forms/units/radio_box/radio_box.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
+#include "tests/support/qt_bmp.h"
 #include "tests/windows/window_test.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
+#include "windows/font.h"
+#include "windows/units/button/button.h"
+#include "windows/units/check_box/check_box.h"
+#include "windows/units/group_box/group_box.h"
+#include "windows/units/label/label.h"
+#include "windows/units/radio_box/radio_box.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -56,26 +57,11 @@ UnitDescription Control(std::uint32_t id, std::uint32_t type, QRect at, std::int
   return u;
 }
 
-// The bytes of a 24-bit bitmap file of one colour (red).
+// The bytes of a bitmap file of one colour (red).
 std::string RedBitmap(int width, int height) {
-  const int stride = (width * 3 + 3) / 4 * 4;
-  const int size = 54 + stride * height;
-  std::string b(static_cast<std::size_t>(size), '\0');
-  auto put = [&b](int at, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b[static_cast<std::size_t>(at + i)] = static_cast<char>(v >> (8 * i));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put(2, static_cast<std::uint32_t>(size), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, static_cast<std::uint32_t>(width), 4);
-  put(22, static_cast<std::uint32_t>(height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) put(54 + y * stride + x * 3, 0xFF0000, 3);  // blue, green, red
-  return b;
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(qRgb(255, 0, 0));
+  return test::BmpFile(image);
 }
 
 // Within 12 of a colour on each channel.
@@ -245,7 +231,9 @@ TEST_F(StandardControls, PropertiesAreClampedAndPictureReCreates) {
   EXPECT_GT(CountNear(W(kCheck)->grab().toImage(), qRgb(255, 0, 0)), 0);
 }
 
-TEST(StandardControlTypes, EmptyBlocksGiveDefaultsAndLaterVersionsFail) {
+using StandardControlTypes = testing::WindowTest;
+
+TEST_F(StandardControlTypes, EmptyBlocksGiveDefaultsAndLaterVersionsFail) {
   QWidget parent;
   for (std::uint32_t type : {kLabelType, kButtonType, kCheckBoxType, kRadioBoxType, kGroupBoxType}) {
     const UnitLayout& layout = *FindUnitLayout(type);
@@ -281,12 +269,12 @@ QImage GrabLabel(const std::map<int, PropertyValue>& values, QSize size = {120, 
   args.parent = &parent;
   args.width = size.width();
   args.height = size.height();
-  std::unique_ptr<Unit> label = CreateLabel(args);
+  std::unique_ptr<Unit> label = control::CreateControl<LabelUnit>(args);
   if (label == nullptr) return {};
   return parent.grab().toImage();
 }
 
-TEST(StandardControlTypes, LabelBackgroundsBordersAndEffectsAsDrawn) {
+TEST_F(StandardControlTypes, LabelBackgroundsBordersAndEffectsAsDrawn) {
   const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255), white = qRgb(255, 255, 255);
   // Gradient left to right: red at the left edge, green in the middle, blue at the right,
   // the same on every row.
@@ -348,17 +336,15 @@ struct Placed {
   std::string caption;
 };
 
-class ProgramWindows : public ::testing::Test {
+class ProgramWindows : public testing::WindowTest {
  protected:
   void SetUp() override {
-    ResetWindows();
-    ProvideWindowServices();
+    WindowTest::SetUp();
     SetHandlerTable({});  // the windows as the form data builds them, before any handler
     std::optional<FormData> data = ParseFormData(EmbeddedFormData());
     ASSERT_TRUE(data.has_value());
     SetTemplates(std::move(*data));
   }
-  void TearDown() override { ResetWindows(); }
 
   // Loads the window, checks every row, and gives its picture.
   QImage LoadAndCheck(std::uint32_t windowId, std::span<const Placed> rows) {

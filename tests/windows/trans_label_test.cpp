@@ -7,13 +7,13 @@
 #include <QTest>
 #include <QWindow>
 
-#include "forms/font.h"
 #include "forms/form_writer.h"
-#include "forms/units/trans_label/trans_label.h"
-#include "forms/window_commands.h"
-#include "forms/windows.h"
-#include "runtime/gbk_literal.h"
 #include "tests/windows/window_test.h"
+#include "text/gbk_literal.h"
+#include "windows/font.h"
+#include "windows/units/trans_label/trans_label.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {

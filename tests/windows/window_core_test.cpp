@@ -9,16 +9,16 @@
 #include <QTimer>
 
 #include "forms/form_writer.h"
-#include "forms/window_commands.h"
-#include "forms/unit_ref.h"
-#include "forms/units/window/window_unit.h"
-#include "forms/windows.h"
 #include "runtime/command.h"
 #include "runtime/error.h"
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
 #include "tests/windows/window_test.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
+#include "windows/unit_ref.h"
+#include "windows/units/window/window_unit.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
@@ -48,10 +48,12 @@ class WindowCore : public testing::WindowTest {
     WindowDescription w;
     w.id = kMain;
     UnitDescription unit = WindowUnitDescription(kMainUnit, 100, 80, 400, 300, properties);
-    unit.bindings = {Bind(0, 0), Bind(1, 1), Bind(2, 2), Bind(3, 3), Bind(4, 4), Bind(7, 7), Bind(event::kLeftDown, 10)};
+    unit.bindings = {Bind(window_event::kCreated, 0), Bind(window_event::kMayClose, 1),
+                     Bind(window_event::kDestroyed, 2), Bind(window_event::kMoved, 3),
+                     Bind(window_event::kResized, 4), Bind(window_event::kIdle, 7), Bind(event::kLeftDown, 10)};
     w.units.push_back(unit);
     UnitDescription ok = ButtonDescription(kOk, 10, 10, "&OK", true);
-    ok.bindings = {Bind(0, 5), Bind(event::kLeftDown, 6)};
+    ok.bindings = {Bind(testing::kTestButtonClicked, 5), Bind(event::kLeftDown, 6)};
     w.units.push_back(ok);
     w.units.push_back(ButtonDescription(kCancel, 100, 10, "Cancel"));
     w.units.push_back(ButtonDescription(kThird, 190, 10, "&Third"));
@@ -63,12 +65,12 @@ class WindowCore : public testing::WindowTest {
     w.id = kSecond;
     UnitDescription unit = WindowUnitDescription(kSecondUnit, 50, 50, 200, 150);
     unit.flags = visible ? kFlagVisible : 0;
-    unit.bindings = {Bind(0, 8), Bind(2, 9)};
+    unit.bindings = {Bind(window_event::kCreated, 8), Bind(window_event::kDestroyed, 9)};
     w.units.push_back(unit);
     UnitDescription a = ButtonDescription(kRadioA, 10, 10, "A", false, testing::kTestRadioType);
     UnitDescription b = ButtonDescription(kRadioB, 10, 40, "B", false, testing::kTestRadioType);
-    a.bindings = {Bind(0, 10)};
-    b.bindings = {Bind(0, 11)};
+    a.bindings = {Bind(testing::kTestButtonClicked, 10)};
+    b.bindings = {Bind(testing::kTestButtonClicked, 11)};
     w.units.push_back(a);
     w.units.push_back(b);
     return w;
@@ -94,8 +96,8 @@ TEST_F(WindowCore, LoadFiresCreatedMovedResizedOnlyAndShowsTheWindow) {
   QWidget* window = FindLoadedWindow(kMain)->Widget();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(ReadUnitProperty(kMain, kOk, 0, -1).word, 10);
-  EXPECT_EQ(ReadUnitProperty(kMain, kOk, 8, -1).bytes, "&OK");
+  EXPECT_EQ(ReadUnitProperty(kMain, kOk, prop::kLeft, -1).word, 10);
+  EXPECT_EQ(ReadUnitProperty(kMain, kOk, testing::kTestCaption, -1).bytes, "&OK");
   // A second load only brings the window forward.
   Recorder::calls.clear();
   EXPECT_TRUE(LoadAndShowWindow(kMain, nullptr, false));
@@ -123,8 +125,8 @@ TEST_F(WindowCore, ClosingAgainWhileBeingDestroyedFiresEventTwoOnce) {
 TEST_F(WindowCore, MayCloseVetoAndTheTemplateComesBack) {
   Use({MainWindow()});
   ASSERT_TRUE(LoadAndShowWindow(kMain, nullptr, false));
-  WriteUnitProperty(kMain, kOk, 0, -1, IntValue(40000));
-  EXPECT_EQ(ReadUnitProperty(kMain, kOk, 0, -1).word, 32627);
+  WriteUnitProperty(kMain, kOk, prop::kLeft, -1, IntValue(40000));
+  EXPECT_EQ(ReadUnitProperty(kMain, kOk, prop::kLeft, -1).word, 32627);
   Recorder::calls.clear();
   Recorder::answers[1] = 0;  // may close: no
   EXPECT_FALSE(RequestClose(kMain));
@@ -134,20 +136,20 @@ TEST_F(WindowCore, MayCloseVetoAndTheTemplateComesBack) {
   EXPECT_EQ(Recorder::Order(), (std::vector<int>{1, 1, 2}));
   EXPECT_EQ(FindLoadedWindow(kMain), nullptr);
   // The move made while loaded went with the window; the template is as designed.
-  EXPECT_EQ(ReadUnitProperty(kMain, kOk, 0, -1).word, 10);
+  EXPECT_EQ(ReadUnitProperty(kMain, kOk, prop::kLeft, -1).word, 10);
   // Written while not loaded, the template itself changes (and so the next load).
-  WriteUnitProperty(kMain, kOk, 2, -1, IntValue(-5));
-  EXPECT_EQ(ReadUnitProperty(kMain, kOk, 2, -1).word, 0);
-  WriteUnitProperty(kMain, kOk, 4, -1, TextValue("a longer tag than before"));
-  EXPECT_EQ(ReadUnitProperty(kMain, kOk, 4, -1).bytes, "a longer tag than before");
-  EXPECT_EQ(ReadUnitProperty(kMain, kCancel, 8 - 8, -1).word, 100);  // the records after it still read
+  WriteUnitProperty(kMain, kOk, prop::kWidth, -1, IntValue(-5));
+  EXPECT_EQ(ReadUnitProperty(kMain, kOk, prop::kWidth, -1).word, 0);
+  WriteUnitProperty(kMain, kOk, prop::kTag, -1, TextValue("a longer tag than before"));
+  EXPECT_EQ(ReadUnitProperty(kMain, kOk, prop::kTag, -1).bytes, "a longer tag than before");
+  EXPECT_EQ(ReadUnitProperty(kMain, kCancel, prop::kLeft, -1).word, 100);  // the records after it still read
 }
 
 TEST_F(WindowCore, AccessErrorsAreRuntimeErrors) {
   Use({MainWindow()});
-  EXPECT_DEATH(ReadUnitProperty(0x52019999, kOk, 0, -1), "");
-  EXPECT_DEATH(ReadUnitProperty(kMain, kOk, 8, -1), "");  // window not loaded
-  EXPECT_DEATH(ReadUnitProperty(kMain, 0x16019999, 0, -1), "");
+  EXPECT_DEATH(ReadUnitProperty(0x52019999, kOk, prop::kLeft, -1), "");
+  EXPECT_DEATH(ReadUnitProperty(kMain, kOk, testing::kTestCaption, -1), "");  // window not loaded
+  EXPECT_DEATH(ReadUnitProperty(kMain, 0x16019999, prop::kLeft, -1), "");
 }
 
 TEST_F(WindowCore, BrokenFormDataIsTheTemplateError) {
@@ -268,7 +270,7 @@ TEST_F(WindowCore, HiddenModalWindowStartsItsLoopWhenMadeVisible) {
     loopRan = loop::ModalWindow() == kSecond;
     CloseWindow(kSecond, true);
   });
-  WriteUnitProperty(kSecond, 0, 5, -1, IntValue(1));
+  WriteUnitProperty(kSecond, 0, prop::kVisible, -1, IntValue(1));
   EXPECT_TRUE(loopRan);
   EXPECT_EQ(FindLoadedWindow(kSecond), nullptr);
 }
@@ -327,11 +329,11 @@ TEST_F(WindowCore, MenuItemHandlerRunsForAnyEventIndex) {
   ResumeEvents();
   EXPECT_EQ(Recorder::Order(), (std::vector<int>{9}));
   // Menu item properties live on the record.
-  WriteUnitProperty(kMain, 0x26010100, 0, -1, TextValue("A much longer caption"));
-  WriteUnitProperty(kMain, 0x26010100, 3, -1, IntValue(0));
-  EXPECT_EQ(ReadUnitProperty(kMain, 0x26010100, 0, -1).bytes, "A much longer caption");
-  EXPECT_EQ(ReadUnitProperty(kMain, 0x26010100, 3, -1).word, 0);
-  EXPECT_EQ(ReadUnitProperty(kMain, 0x26010100, 2, -1).word, 0);
+  WriteUnitProperty(kMain, 0x26010100, menu_item_property::kCaption, -1, TextValue("A much longer caption"));
+  WriteUnitProperty(kMain, 0x26010100, menu_item_property::kVisible, -1, IntValue(0));
+  EXPECT_EQ(ReadUnitProperty(kMain, 0x26010100, menu_item_property::kCaption, -1).bytes, "A much longer caption");
+  EXPECT_EQ(ReadUnitProperty(kMain, 0x26010100, menu_item_property::kVisible, -1).word, 0);
+  EXPECT_EQ(ReadUnitProperty(kMain, 0x26010100, menu_item_property::kDisabled, -1).word, 0);
 }
 
 TEST_F(WindowCore, FontSubIndexesAndPointerIndexes) {
@@ -340,8 +342,8 @@ TEST_F(WindowCore, FontSubIndexesAndPointerIndexes) {
   // A stock pointer is exchanged as its index: 14 is the hand (32649).
   std::string hand(4, '\0');
   hand[0] = 14;
-  WriteUnitProperty(kMain, kOk, 7, -1, TextValue(hand));
-  const std::string stored = ReadUnitProperty(kMain, kOk, 7, -1).bytes;
+  WriteUnitProperty(kMain, kOk, prop::kMousePointer, -1, TextValue(hand));
+  const std::string stored = ReadUnitProperty(kMain, kOk, prop::kMousePointer, -1).bytes;
   EXPECT_EQ(stored, hand);
   EXPECT_EQ(UnitWidget(kMain, kOk)->cursor().shape(), Qt::PointingHandCursor);
 }

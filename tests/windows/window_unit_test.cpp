@@ -1,11 +1,10 @@
 // The window unit on the offscreen platform: frame flags, placement, background
 // painting, shapes, property changes, music hook and the window events.
-#include "forms/units/window/window_unit.h"
+#include "windows/units/window/window_unit.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -15,16 +14,19 @@
 #include <string>
 #include <vector>
 
-#include "forms/events.h"
 #include "forms/form_writer.h"
-#include "forms/windows.h"
-#include "runtime/gbk_literal.h"
+#include "tests/support/qt_bmp.h"
+#include "tests/windows/window_test.h"
+#include "text/gbk_literal.h"
+#include "windows/events.h"
+#include "windows/windows.h"
 
 namespace zorvel::forms {
 namespace {
 
 using namespace zorvel::literals;
 namespace wp = window_property;
+namespace we = window_event;
 
 std::vector<PropertyValue> Defaults() { return DefaultProperties(*FindUnitLayout(kWindowUnitType)); }
 
@@ -66,11 +68,7 @@ PropertyValue Text(std::string_view s) { return PropertyValue{0, 0, std::string(
 PropertyValue Bmp(int width, int height, QRgb colour) {
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "BMP");
-  return PropertyValue{0, 0, bytes.toStdString()};
+  return PropertyValue{0, 0, test::BmpFile(image)};
 }
 
 TEST(WindowUnit, BadStoredBlockCreatesNothing) {
@@ -310,8 +308,8 @@ TEST(WindowUnit, HelpFileThatDoesNotExistIsNotOpened) {
   EXPECT_FALSE(m->HelpOpened());
 }
 
-// Events through the window core: a loaded window whose unit binds events 3, 4, 10
-// and 11 to handlers that record their index.
+// Events through the window core: a loaded window whose unit binds the events its
+// native window fires to handlers that record their index.
 std::vector<std::pair<std::uint32_t, int>> g_events;  // (window, event)
 template <int N>
 std::optional<std::int32_t> Record(std::span<const std::int32_t>) {
@@ -325,9 +323,11 @@ std::vector<int> Heard(std::uint32_t window, std::initializer_list<int> of) {
     if (w == window && std::find(of.begin(), of.end(), e) != of.end()) heard.push_back(e);
   return heard;
 }
-const HandlerEntry kHandlers[] = {{"moved", &Record<3>},   {"resized", &Record<4>},   {"shown", &Record<10>},
-                                  {"hidden", &Record<11>}, {"activated", &Record<5>}, {"deactivated", &Record<6>},
-                                  {"first", &Record<8>}};
+const HandlerEntry kHandlers[] = {
+    {"moved", &Record<we::kMoved>},         {"resized", &Record<we::kResized>},
+    {"shown", &Record<we::kShown>},         {"hidden", &Record<we::kHidden>},
+    {"activated", &Record<we::kActivated>}, {"deactivated", &Record<we::kDeactivated>},
+    {"first", &Record<we::kFirstActivation>}};
 
 constexpr std::uint32_t kWindow = 0x52000011, kWindowUnitId = 0x06000011;
 constexpr std::uint32_t kOther = 0x52000012, kOtherUnitId = 0x06000012;
@@ -340,16 +340,17 @@ WindowDescription Describe(std::uint32_t id, std::uint32_t unitId, const std::ve
   u.top = 40;
   u.width = 120;
   u.height = 90;
-  u.bindings = {{3, 0}, {4, 1}, {10, 2}, {11, 3}, {5, 4}, {6, 5}, {8, 6}};
+  u.bindings = {{we::kMoved, 0},     {we::kResized, 1},     {we::kShown, 2},          {we::kHidden, 3},
+                {we::kActivated, 4}, {we::kDeactivated, 5}, {we::kFirstActivation, 6}};
   const std::vector<std::uint8_t> block = WriteStored(*FindUnitLayout(kWindowUnitType), properties);
   u.stored.assign(block.begin(), block.end());
   return WindowDescription{id, 0, 0, "", "", {u}};
 }
 
-class WindowEvents : public testing::Test {
+class WindowEvents : public testing::WindowTest {
  protected:
   void SetUp() override {
-    RegisterWindowUnitType();
+    WindowTest::SetUp();
     const std::vector<WindowDescription> windows = {
         Describe(kWindow, kWindowUnitId, With({{wp::kBorder, Word(0)}})),
         Describe(kOther, kOtherUnitId, With({{wp::kAlwaysOnTop, Word(1)}, {wp::kShowInTaskBar, Word(0)}}))};
@@ -359,7 +360,7 @@ class WindowEvents : public testing::Test {
     g_events.clear();
   }
   void TearDown() override {
-    ResetWindows();
+    WindowTest::TearDown();
     SetHandlerTable({});
   }
 };
@@ -369,9 +370,10 @@ TEST_F(WindowEvents, MovedResizedShownHiddenInOrder) {
   auto* unit = dynamic_cast<WindowUnit*>(FindUnitObject(kWindow, 0));
   ASSERT_NE(unit, nullptr);
   QCoreApplication::processEvents();
-  // The load fires 3 and 4 itself and shows the window; showing fires no move or
-  // resize of its own.
-  EXPECT_EQ(Heard(kWindow, {3, 4, 10, 11}), (std::vector<int>{3, 4, 10}));
+  // The load fires moved and resized itself and shows the window; showing fires no move
+  // or resize of its own.
+  const std::initializer_list<int> placing = {we::kMoved, we::kResized, we::kShown, we::kHidden};
+  EXPECT_EQ(Heard(kWindow, placing), (std::vector<int>{we::kMoved, we::kResized, we::kShown}));
 
   g_events.clear();
   unit->SetWindowGeometry(QRect(50, 60, 120, 90));
@@ -381,13 +383,13 @@ TEST_F(WindowEvents, MovedResizedShownHiddenInOrder) {
   unit->Widget()->hide();
   unit->Widget()->show();
   QCoreApplication::processEvents();
-  EXPECT_EQ(Heard(kWindow, {3, 4, 10, 11}), (std::vector<int>{3, 4, 11, 10}));
+  EXPECT_EQ(Heard(kWindow, placing), (std::vector<int>{we::kMoved, we::kResized, we::kHidden, we::kShown}));
 
   g_events.clear();
   unit->Property(wp::kBorder) = Word(1);
   unit->Apply(wp::kBorder);
   QCoreApplication::processEvents();
-  EXPECT_EQ(Heard(kWindow, {3, 4, 10, 11}), std::vector<int>{}) << "rebuilding the native window fires nothing";
+  EXPECT_EQ(Heard(kWindow, placing), std::vector<int>{}) << "rebuilding the native window fires nothing";
 }
 
 TEST_F(WindowEvents, FirstActivationOnceBeforeActivated) {
@@ -401,9 +403,12 @@ TEST_F(WindowEvents, FirstActivationOnceBeforeActivated) {
     QCoreApplication::processEvents();
   }
   EXPECT_TRUE(first->isActiveWindow());
-  // 8 once, before the first 5; then 6 and 5 as the activation moves back and forth.
-  EXPECT_EQ(Heard(kWindow, {5, 6, 8}), (std::vector<int>{8, 5, 6, 5, 6, 5}));
-  EXPECT_EQ(Heard(kOther, {5, 6, 8}), (std::vector<int>{8, 5, 6, 5, 6}));
+  // First activation once, before the first activated; then deactivated and activated
+  // as the activation moves back and forth.
+  const std::initializer_list<int> activation = {we::kActivated, we::kDeactivated, we::kFirstActivation};
+  const int once = we::kFirstActivation, on = we::kActivated, off = we::kDeactivated;
+  EXPECT_EQ(Heard(kWindow, activation), (std::vector<int>{once, on, off, on, off, on}));
+  EXPECT_EQ(Heard(kOther, activation), (std::vector<int>{once, on, off, on, off}));
 }
 
 TEST_F(WindowEvents, AlwaysOnTopOffLeavesOtherTopmostWindows) {

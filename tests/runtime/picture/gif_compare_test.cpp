@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/temp_folder.h"
 #include "tests/runtime/picture/gif_support.h"
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
 
 namespace zorvel::test {
 namespace {
@@ -90,28 +91,13 @@ void ExpectSameAsQt(const std::vector<std::uint8_t>& bytes, std::size_t expectFr
   }
 }
 
-// ImageMagick's command-line program, or "" when it is not installed.
-std::string ImageMagick() {
-  for (const char* program : {"magick", "convert"}) {
-    const std::string command = std::string(program) + " -version 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) continue;
-    char line[256] = {};
-    const bool found =
-        std::fgets(line, sizeof line, pipe) && std::string(line).find("ImageMagick") != std::string::npos;
-    pclose(pipe);
-    if (found) return program;
-  }
-  return "";
-}
-
 TEST(GifAgainstQt, FilesMadeByImageMagick) {
-  const std::string magick = ImageMagick();
+  const std::string magick = test::ImageMagick();
   if (magick.empty()) {
     GTEST_SKIP() << "ImageMagick is not installed (apt-get install imagemagick): "
                     "no GIFs made by another program to compare with";
   }
-  zorvel::testing::TempFolder folder;
+  test::TempFolder folder("zorvel-gif-compare");
   struct Row {
     const char* name;
     const char* arguments;  // the output file name follows
@@ -155,9 +141,10 @@ TEST(GifAgainstQt, FilesMadeByImageMagick) {
       if (c == '(' || c == ')') command += '\\';  // parentheses reach the program, not the shell
       command += c;
     }
-    command += " " + output + " 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string bytes = zorvel::testing::ReadBytes(folder / r.name);
+    command += " " + output;
+    std::string said;
+    ASSERT_EQ(test::RunCommand(command, &said), 0) << command << "\n" << said;
+    const std::string bytes = test::ReadBytes(folder / r.name);
     ExpectSameAsQt(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), r.frames);
   }
 }

@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "tests/runtime/picture/raster_support.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 // Writer options are designated initializers that name only what a case changes.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -97,10 +99,9 @@ TEST(DecodePictureBytes, DispatchesByKind) {
 }
 
 TEST(DecodePictureFile, ReadsThroughTheFileLayer) {
-  char pattern[] = "/tmp/zorvel-picture-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string folder = pattern;
-  ASSERT_EQ(system(("mkdir -p '" + folder + "/奖品图片'").c_str()), 0);
+  const TempFolder temp("zorvel-picture");
+  const std::string folder = temp.path();
+  ASSERT_TRUE(std::filesystem::create_directory(folder + "/奖品图片"));
   const Bytes bmp = WriteBmp(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
   {
     std::ofstream out(folder + "/奖品图片/1.bmp", std::ios::binary);
@@ -131,7 +132,6 @@ TEST(DecodePictureFile, ReadsThroughTheFileLayer) {
   }
   EXPECT_EQ(DecodePictureFile(nullptr), nullptr);
   FreePicture(nullptr);
-  ASSERT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
 }
 
 }  // namespace

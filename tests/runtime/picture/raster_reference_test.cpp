@@ -1,7 +1,7 @@
-// Files written by another program (ImageMagick's convert, made here from its built-in
-// pictures) decode to the same pixels as Qt's image readers give: exactly for the
-// lossless formats, within a level or two for JPEG. PCX files, which Qt does not read,
-// are compared with convert's own reading of them. Skipped when convert is missing.
+// Files written by another program (ImageMagick, made here from its built-in pictures)
+// decode to the same pixels as Qt's image readers give: exactly for the lossless
+// formats, within a level or two for JPEG. PCX files, which Qt does not read, are
+// compared with ImageMagick's own reading of them. Skipped when ImageMagick is missing.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,22 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "tests/runtime/picture/raster_support.h"
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
 
 namespace zorvel {
 namespace {
 using namespace test;
-
-bool HaveImageMagick() {
-  FILE* pipe = popen("convert -version 2>/dev/null", "r");
-  if (!pipe) return false;
-  char line[128] = {};
-  const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
-  pclose(pipe);
-  return read && std::string(line).rfind("Version: ImageMagick", 0) == 0;
-}
 
 Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -57,27 +51,22 @@ std::vector<std::uint32_t> Shown(std::vector<std::uint32_t> argb) {
 class ReferenceFiles : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    available_ = HaveImageMagick();
-    if (!available_) return;
-    char pattern[] = "/tmp/zorvel-reference-XXXXXX";
-    if (mkdtemp(pattern)) folder_ = pattern;
+    magick_ = ImageMagick();
+    if (!magick_.empty()) folder_ = std::make_unique<TempFolder>("zorvel-reference");
   }
-  static void TearDownTestSuite() {
-    if (!folder_.empty()) std::system(("rm -rf '" + folder_ + "'").c_str());
-    folder_.clear();
-  }
+  static void TearDownTestSuite() { folder_.reset(); }
   void SetUp() override {
-    if (!available_)
-      GTEST_SKIP() << "ImageMagick's convert is not installed (apt-get install imagemagick): files written by "
-                      "another program are not checked";
-    ASSERT_FALSE(folder_.empty());
+    if (magick_.empty())
+      GTEST_SKIP() << "ImageMagick is not installed (apt-get install imagemagick): files written by another "
+                      "program are not checked";
   }
-  // Runs convert with the arguments, which end in the output format ("PNG24:"), and
+  // Runs ImageMagick with the arguments, which end in the output format ("PNG24:"), and
   // the output file named right after it; gives the output's bytes.
   static Bytes Convert(const std::string& arguments, const std::string& output) {
-    const std::string path = folder_ + "/" + output;
-    const std::string command = "cd '" + folder_ + "' && convert " + arguments + "'" + path + "' 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const std::string path = *folder_ / output;
+    const std::string command = "cd '" + folder_->path() + "' && " + magick_ + " " + arguments + "'" + path + "'";
+    std::string said;
+    EXPECT_EQ(RunCommand(command, &said), 0) << command << "\n" << said;
     return ReadFile(path);
   }
   static QImage QtImage(const Bytes& bytes, const char* format, QSize size = {}) {
@@ -93,8 +82,8 @@ class ReferenceFiles : public testing::Test {
     return {};
   }
 
-  static inline bool available_ = false;
-  static inline std::string folder_;
+  static inline std::string magick_;
+  static inline std::unique_ptr<TempFolder> folder_;
 };
 
 TEST_F(ReferenceFiles, BmpExactlyAsQtReadsIt) {

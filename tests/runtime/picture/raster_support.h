@@ -10,7 +10,7 @@
 
 #include "runtime/picture/picture.h"
 #include "runtime/picture/png.h"
-#include "tests/runtime/picture/raster_writers.h"
+#include "tests/support/raster_writers.h"
 
 namespace zorvel::test {
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -19,12 +20,13 @@
 
 #include "platform/audio/wave_out.h"
 #include "runtime/command.h"
-#include "runtime/gbk.h"
 #include "runtime/memory.h"
 #include "runtime/service.h"
 #include "runtime/sound/sound.h"
 #include "runtime/sound/wav_player.h"
 #include "runtime/text.h"
+#include "tests/support/temp_folder.h"
+#include "text/gbk.h"
 
 namespace zorvel {
 namespace {
@@ -78,9 +80,8 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000) {
 class AlsaTestConfig : public testing::Environment {
  public:
   void SetUp() override {
-    char pattern[] = "/tmp/zorvel-alsa-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    temp_ = std::make_unique<test::TempFolder>("zorvel-alsa");
+    const std::string& folder_ = temp_->path();
     std::ofstream(folder_ + "/test.conf") << "pcm.zorvel_test {\n"
                                              "  @args [ FILE ]\n"
                                              "  @args.FILE { type string }\n"
@@ -93,10 +94,10 @@ class AlsaTestConfig : public testing::Environment {
     path = (access(path.c_str(), R_OK) == 0 ? path + ":" : "") + folder_ + "/test.conf";
     setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
   }
-  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
+  void TearDown() override { temp_.reset(); }
 
  private:
-  std::string folder_;
+  std::unique_ptr<test::TempFolder> temp_;
 };
 const testing::Environment* const kAlsaConfig = testing::AddGlobalTestEnvironment(new AlsaTestConfig);
 
@@ -111,9 +112,6 @@ struct Event {
 class WavePlayback : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/zorvel-wav-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
     audio::SetWaveBlockObserver([this](const audio::WaveBlockEvent& e) {
       {
         std::lock_guard hold(lock_);
@@ -131,7 +129,6 @@ class WavePlayback : public testing::Test {
     audio::SetWaveBlockObserver(nullptr);
     audio::SetWaveOutDevice("");
     wav::SetWaveIdleTimeout(0);
-    std::system(("rm -rf '" + folder_ + "'").c_str());
   }
   // Points the output at a file of the folder; returns the file's path.
   std::string Output(const std::string& name) {
@@ -150,7 +147,8 @@ class WavePlayback : public testing::Test {
     return events_;
   }
 
-  std::string folder_;
+  test::TempFolder temp_{"zorvel-wav"};
+  const std::string folder_ = temp_.path();
   bool paced_ = true;
   std::mutex lock_;
   std::vector<Event> events_;

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "runtime/gbk.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/memory.h"
-#include "tests/runtime/ui/modal_driver.h"
+#include "tests/support/modal_driver.h"
+#include "text/gbk.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

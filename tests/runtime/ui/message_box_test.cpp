@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "runtime/gbk_literal.h"
-#include "tests/runtime/ui/modal_driver.h"
+#include "tests/support/modal_driver.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

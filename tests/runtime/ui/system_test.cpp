@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "runtime/error.h"
-#include "runtime/gbk_literal.h"
 #include "runtime/program.h"
 #include "runtime/ui/message_box.h"
 #include "runtime/ui/system.h"
+#include "text/gbk_literal.h"
 
 namespace zorvel {
 namespace {

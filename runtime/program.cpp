@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <map>
+#include <optional>
 
 #include "runtime/dll.h"
 #include "text/gbk.h"
@@ -19,7 +20,7 @@ struct ProgramFolder {
   std::string fileName;   // GBK
 };
 
-const ProgramFolder& Folder() {
+const ProgramFolder& ExecutableFolder() {
   static const ProgramFolder folder = [] {
     std::string path(4096, '\0');
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
@@ -37,6 +38,10 @@ const ProgramFolder& Folder() {
   }();
   return folder;
 }
+
+std::optional<ProgramFolder> g_folderInPlace;
+
+const ProgramFolder& Folder() { return g_folderInPlace ? *g_folderInPlace : ExecutableFolder(); }
 
 void (*g_cleanupRoutine)() = nullptr;
 bool g_exiting = false;
@@ -61,6 +66,14 @@ std::uint32_t (*g_tickSource)() = SteadyTicks;
 
 const char* RunDirectory() { return Folder().directory.c_str(); }
 const char* ProgramFileName() { return Folder().fileName.c_str(); }
+
+void SetRunDirectory(std::string_view gbkFolder) {
+  if (gbkFolder.empty()) {
+    g_folderInPlace.reset();
+    return;
+  }
+  g_folderInPlace = ProgramFolder{std::string(gbkFolder), ExecutableFolder().fileName};
+}
 
 void InitializeRuntime() {
   const std::string native = gbk::ToUtf8(Folder().directory);

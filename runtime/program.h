@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 namespace zorvel {
 
@@ -12,6 +13,10 @@ namespace zorvel {
 // GBK texts owned by the runtime (not to be freed).
 const char* RunDirectory();
 const char* ProgramFileName();
+// Puts another folder (GBK, without a trailing separator) in the executable's place, so
+// that tests run the program on a folder of their own; empty brings the executable's
+// folder back.
+void SetRunDirectory(std::string_view gbkFolder);
 
 // Start-up of the runtime: records the program folder and makes it the current
 // directory.

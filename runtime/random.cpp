@@ -12,18 +12,20 @@ CrtRandom& ProgramRandom() {
   return generator;
 }
 
-std::uint32_t UniformBelow(CrtRandom& generator, std::uint64_t count) {
+std::uint64_t UniformBelow(CrtRandom& generator, std::uint64_t count) {
   if (count <= 1) return 0;
+  constexpr std::uint64_t kLargest = std::uint64_t{1} << 60;
+  if (count > kLargest) count = kLargest;
   // Draw enough 15-bit outputs to cover the count, then reject the values at the top
   // that would make the lower values more likely than the higher ones.
   int outputs = 1;
-  while (outputs < 3 && (std::uint64_t{1} << (15 * outputs)) < count) ++outputs;
+  while (outputs < 4 && (std::uint64_t{1} << (15 * outputs)) < count) ++outputs;
   const std::uint64_t span = std::uint64_t{1} << (15 * outputs);
   const std::uint64_t limit = span - span % count;
   for (;;) {
     std::uint64_t r = 0;
     for (int i = 0; i < outputs; ++i) r = r << 15 | static_cast<std::uint64_t>(generator.Next());
-    if (r < limit) return static_cast<std::uint32_t>(r % count);
+    if (r < limit) return r % count;
   }
 }
 

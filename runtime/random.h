@@ -23,9 +23,10 @@ class CrtRandom {
 // The generator the commands use; starts seeded with 1, as the C runtime does.
 CrtRandom& ProgramRandom();
 
-// A value of [0, count) with every value equally likely, for count from 1 to 2^32:
-// as many 15-bit outputs as the count needs, the uneven top of the range rejected.
-std::uint32_t UniformBelow(CrtRandom& generator, std::uint64_t count);
+// A value of [0, count) with every value equally likely, for count from 1 to 2^60
+// (a larger count is taken as 2^60): as many 15-bit outputs as the count needs, the
+// uneven top of the range rejected.
+std::uint64_t UniformBelow(CrtRandom& generator, std::uint64_t count);
 
 // The seed the seed command takes when it is given none: the tick count plus a
 // counter that grows by (seed & 0xFF) + 100 each time, so that two seeds in the same

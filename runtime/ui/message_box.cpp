@@ -131,7 +131,10 @@ void ShowRuntimeErrorBox(const char* text, const char* caption) {
 void InstallRuntimeErrorBox() { SetErrorBox(ShowRuntimeErrorBox); }
 
 void QueueMessageBoxAnswer(int answer) { QueuedAnswers().push_back(answer); }
-void ClearMessageBoxAnswers() { QueuedAnswers().clear(); }
+void ClearMessageBoxAnswers() {
+  QueuedAnswers().clear();
+  LastRequest() = {};
+}
 const MessageBoxRequest& LastMessageBoxRequest() { return LastRequest(); }
 
 }  // namespace zorvel::ui

@@ -31,6 +31,7 @@ void InstallRuntimeErrorBox();
 // Test hook: queues an answer. While answers are queued, each MessageBox takes the
 // first one instead of showing a box (the box is still described in the last request).
 void QueueMessageBoxAnswer(int answer);
+// Empties the queue and forgets the last request.
 void ClearMessageBoxAnswers();
 
 // What the last MessageBox asked, shown or answered from the queue: text and caption

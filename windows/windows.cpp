@@ -379,6 +379,9 @@ bool LoadAndShowWindow(std::uint32_t windowId, QWidget* owner, bool modal) {
 bool RequestClose(std::uint32_t windowId) {
   LoadedWindow* w = FindLoadedWindow(windowId);
   if (w == nullptr) return false;
+  // A disabled window takes no close request: while a modal window is open, the windows
+  // beneath it neither ask nor close (the close box, Alt+F4 and Esc alike).
+  if (QWidget* widget = w->Widget(); widget != nullptr && !widget->isEnabled()) return false;
   if (Vetoed(windowId, 0, window_event::kMayClose)) return false;
   DestroyWindow(windowId);
   return true;

@@ -74,6 +74,7 @@ void WriteUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, 
 
 // A close request (title-bar button, system menu, Esc): fires may close of the window
 // unit; unless a handler vetoes it, the window is destroyed. True when it goes.
+// A disabled window (one beneath a modal window) ignores the request.
 bool RequestClose(std::uint32_t windowId);
 // The close-window command: no may close; the window is marked closing and destroyed as
 // soon as the event loop gets back to it (at once when now is set).

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
 #include <string>
 
 #include "runtime/picture/draw.h"
@@ -274,6 +275,10 @@ void WindowWidget::resizeEvent(QResizeEvent*) {
 }
 
 void WindowWidget::showEvent(QShowEvent* event) {
+  if (unit_ != nullptr && unit_->outerBeforeShow_) {
+    const QSize outer = *std::exchange(unit_->outerBeforeShow_, std::nullopt);
+    if (frameGeometry().size() != outer) unit_->SetWindowGeometry(QRect(frameGeometry().topLeft(), outer));
+  }
   // Spontaneous showings are the window system restoring a minimised window.
   if (quiet == 0 && !event->spontaneous()) FireEvent(we::kShown);
 }
@@ -399,6 +404,8 @@ QMenuBar* WindowUnit::MenuBar() const { return widget_ != nullptr ? widget_->Men
 void WindowUnit::SetWindowGeometry(const QRect& rect) {
   if (widget_ == nullptr) return;
   const QSize frame = widget_->frameGeometry().size() - widget_->size();
+  if (widget_->isVisible()) outerBeforeShow_.reset();
+  else outerBeforeShow_ = rect.size();
   widget_->setMinimumSize(0, 0);
   widget_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   widget_->move(rect.topLeft());

@@ -133,6 +133,9 @@ class WindowUnit : public Unit {
   bool musicPlaying_ = false;
   bool helpOpened_ = false;
   bool firstActivationDone_ = false;
+  // The frame rectangle's size asked for while the window was hidden, when the window
+  // system had not told its frame yet: the first show gives it again with the frame known.
+  std::optional<QSize> outerBeforeShow_;
 };
 
 void RegisterWindowUnitType();

@@ -1,6 +1,7 @@
 #include "tools/formc/form_source.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -201,6 +202,7 @@ class Parser {
     StoredMode stored = StoredMode::kCurrent;
     std::uint32_t storedVersion = 0;
     int storedLine = 0;
+    std::string codeName;
   };
 
   bool Fail(std::string message, int line = -1) {
@@ -296,7 +298,7 @@ class Parser {
     if (!unit_) {
       static const std::set<std::string, std::less<>> kUnitKeywords = {
           "source", "comment", "at",  "parent", "children", "pointer", "tag",     "flags", "tab",
-          "on",     "set",     "stored", "level", "hotkey", "handler"};
+          "on",     "set",     "stored", "level", "hotkey", "handler", "name"};
       if (kUnitKeywords.contains(k)) return Fail("'" + k + "' before any 'unit' or 'menu' line");
       return Fail("unknown keyword '" + k + "'");
     }
@@ -391,13 +393,14 @@ class Parser {
                                                                     "tab", "on",     "set",      "stored"};
     static const std::set<std::string, std::less<>> kRepeatable = {"on", "set"};
     const bool known = kMenuOnly.contains(k) || kControlOnly.contains(k) || k == "source" || k == "comment" ||
-                       k == "flags";
+                       k == "flags" || k == "name";
     if (!known) return Fail("unknown keyword '" + k + "'");
     if (!p.menu && kMenuOnly.contains(k)) return Fail("'" + k + "' belongs to menu items, not to a unit");
     if (p.menu && kControlOnly.contains(k)) return Fail("'" + k + "' belongs to units, not to a menu item");
     if (!kRepeatable.contains(k) && !p.seen.insert(k).second) return Fail("'" + k + "' given twice for one unit");
 
     if (k == "source") return Arguments(1) && Word(tokens_[1], u.eventSource);
+    if (k == "name") return Arguments(1) && CodeName(tokens_[1]);
     if (k == "comment") return Arguments(1) && Text(tokens_[1], u.comment);
     if (k == "flags") return Flags();
     if (k == "level") {
@@ -435,6 +438,20 @@ class Parser {
     }
     if (k == "set") return Set();
     return Stored();
+  }
+
+  // The name the program's code knows the unit by: a letter, then letters and digits,
+  // unique in the window.
+  bool CodeName(const Token& t) {
+    const std::string& n = t.text;
+    bool valid = !t.quoted && !n.empty() && std::isalpha(static_cast<unsigned char>(n[0]));
+    for (const char c : n) valid = valid && std::isalnum(static_cast<unsigned char>(c));
+    if (!valid) return Fail("'" + n + "' is not a name (a letter, then letters and digits)");
+    if (n == "Window") return Fail("the name 'Window' is the window's own");
+    for (const std::string& other : source_.unitNames)
+      if (other == n) return Fail("the name '" + n + "' is used twice in this window");
+    unit_->codeName = n;
+    return true;
   }
 
   bool Flags() {
@@ -668,6 +685,7 @@ class Parser {
     }
     source_.window.units.push_back(std::move(p.unit));
     source_.unitLines.push_back(p.line);
+    source_.unitNames.push_back(std::move(p.codeName));
     return true;
   }
 

@@ -49,6 +49,8 @@ struct FormSource {
   int windowLine = 0;
   WindowDescription window;
   std::vector<int> unitLines;  // the line of each unit's `unit` or `menu` line
+  // The name the program's code knows each unit by (its `name` line; empty without one).
+  std::vector<std::string> unitNames;
 };
 
 // Parses one source (UTF-8). handlers gives the handler references (a name's position);

@@ -3,12 +3,17 @@
 // as a C++ source that embeds it (forms/embedded.h), and optionally as the raw block.
 //
 //   zorvel-formc --handlers FILE [--search DIR]... --output-cpp FILE [--output-block FILE]
-//                [--depfile FILE] SOURCE...
+//                [--output-ids FILE] [--depfile FILE] SOURCE...
+//
+// With --output-ids it also writes the table of named units the program's code uses: for
+// each window (a namespace named after the window's short name) its own unit kWindow and
+// every unit and menu item that has a `name` line, as k + that name.
 //
 // `file` names in a source are looked up beside the source, then in each --search folder.
 // With --depfile, the files read are listed for the build system in make syntax. Exit
 // status: 0 done, 1 an error in the input or a file that cannot be read or written (one
 // "file:line: message" on stderr), 2 bad usage.
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +26,7 @@
 
 #include "forms/form_data.h"
 #include "forms/form_writer.h"
+#include "text/gbk.h"
 #include "tools/formc/form_source.h"
 
 namespace {
@@ -31,7 +37,7 @@ using zorvel::forms::SourceError;
 
 constexpr const char* kUsage =
     "usage: zorvel-formc --handlers FILE [--search DIR]... --output-cpp FILE [--output-block FILE] "
-    "[--depfile FILE] SOURCE...";
+    "[--output-ids FILE] [--depfile FILE] SOURCE...";
 
 int BadUsage(const std::string& why) {
   std::fprintf(stderr, "zorvel-formc: %s\n%s\n", why.c_str(), kUsage);
@@ -97,6 +103,55 @@ std::string EmbeddingSource(const std::vector<std::uint8_t>& block, const std::v
   return out;
 }
 
+std::string Hex32(std::uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08xu", v);
+  return text;
+}
+
+// The window's short name as a C++ namespace: every character but a letter or digit
+// becomes '_'.
+std::string NamespaceOf(const std::string& name) {
+  std::string out;
+  for (const char c : name) out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  if (out.empty() || std::isdigit(static_cast<unsigned char>(out[0]))) out.insert(0, "window_");
+  return out;
+}
+
+// The header of named units (see the top of this file).
+std::string IdsHeader(const std::vector<FormSource>& sources) {
+  std::string out;
+  out += "// Made by zorvel-formc from the form sources; edit those, not this file.\n";
+  out += "// The program's windows, units and menu items by the names the sources give them.\n";
+  out += "#pragma once\n\n#include <cstdint>\n\nnamespace zorvel::ids {\n\n";
+  out += "// A unit (a window's own unit included): its window, its id and its type code.\n";
+  out += "struct UnitName {\n  std::uint32_t window;\n  std::uint32_t id;\n  std::uint32_t type;\n};\n";
+  out += "// A menu item of a window.\n";
+  out += "struct MenuName {\n  std::uint32_t window;\n  std::uint32_t id;\n};\n";
+  for (const FormSource& s : sources) {
+    const zorvel::forms::WindowDescription& w = s.window;
+    out += "\n// " + fs::path(s.file).filename().string() + "\nnamespace " + NamespaceOf(s.name) + " {\n";
+    if (!w.units.empty())
+      out += "inline constexpr UnitName kWindow{" + Hex32(w.id) + ", " + Hex32(w.units[0].id) + ", " +
+             Hex32(w.units[0].type) + "};\n";
+    for (std::size_t i = 0; i < w.units.size() && i < s.unitNames.size(); ++i) {
+      if (s.unitNames[i].empty()) continue;
+      const zorvel::forms::UnitDescription& u = w.units[i];
+      const std::string shown = zorvel::gbk::ToUtf8(u.type == 0x00010003 ? u.caption : u.name);
+      if (u.type == 0x00010003) {
+        out += "inline constexpr MenuName k" + s.unitNames[i] + "{" + Hex32(w.id) + ", " + Hex32(u.id) + "};";
+      } else {
+        out += "inline constexpr UnitName k" + s.unitNames[i] + "{" + Hex32(w.id) + ", " + Hex32(u.id) + ", " +
+               Hex32(u.type) + "};";
+      }
+      out += shown.empty() ? "\n" : "  // " + shown + "\n";
+    }
+    out += "}  // namespace " + NamespaceOf(s.name) + "\n";
+  }
+  out += "\n}  // namespace zorvel::ids\n";
+  return out;
+}
+
 // A path in make's syntax: blanks and # escaped.
 std::string MakePath(const std::string& path) {
   std::string out;
@@ -111,7 +166,7 @@ std::string MakePath(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::optional<std::string> handlersFile, outputCpp, outputBlock, depfile;
+  std::optional<std::string> handlersFile, outputCpp, outputBlock, outputIds, depfile;
   std::vector<fs::path> searchFolders;
   std::vector<std::string> sourceFiles;
   for (int i = 1; i < argc; ++i) {
@@ -127,6 +182,8 @@ int main(int argc, char** argv) {
       if (!value(outputCpp)) return BadUsage("--output-cpp needs a file");
     } else if (arg == "--output-block") {
       if (!value(outputBlock)) return BadUsage("--output-block needs a file");
+    } else if (arg == "--output-ids") {
+      if (!value(outputIds)) return BadUsage("--output-ids needs a file");
     } else if (arg == "--depfile") {
       if (!value(depfile)) return BadUsage("--depfile needs a file");
     } else if (arg == "--search") {
@@ -186,6 +243,7 @@ int main(int argc, char** argv) {
   if (outputBlock &&
       !WriteFile(*outputBlock, std::string_view(reinterpret_cast<const char*>(block.data()), block.size())))
     return Error(*outputBlock + ": cannot be written");
+  if (outputIds && !WriteFile(*outputIds, IdsHeader(sources))) return Error(*outputIds + ": cannot be written");
   if (depfile) {
     std::string text = MakePath(*outputCpp) + ":";
     std::set<std::string> listed;

@@ -1,5 +1,6 @@
 #include "store/store.h"
 
+#include "runtime/commands.h"
 #include "runtime/program.h"
 
 namespace zorvel::store {
@@ -20,6 +21,28 @@ std::string SmashSoundPath() { return InFolder("\\wav\\dong.wav"); }
 std::string PrizePicturePath(int level) {
   return InFolder("\\奖品图片\\"_gbk) + std::to_string(level) + ".jpg";
 }
+
+std::string ReadConfig(const char* section, const char* key, const char* fallback) {
+  return Call(cmd::ReadIniItem, ConfigPath(), section, key, fallback).str();
+}
+
+bool WriteConfig(const char* section, const char* key, std::string_view value) {
+  return Call(cmd::WriteIniItem, ConfigPath(), section, key, std::string(value)).logical();
+}
+
+std::string ReadWinCount(int level) {
+  const char* key = WinCountKey(level);
+  return key != nullptr ? Call(cmd::ReadIniItem, ResultsPath(), kResultsSection, key).str() : std::string();
+}
+
+bool WriteWinCount(int level, std::string_view value) {
+  const char* key = WinCountKey(level);
+  return key != nullptr && Call(cmd::WriteIniItem, ResultsPath(), kResultsSection, key, std::string(value)).logical();
+}
+
+double Number(std::string_view text) { return Call(cmd::ToNumber, std::string(text)).number(); }
+
+std::string NumberText(double value) { return Call(cmd::ToText, value).str(); }
 
 const char* EggLeftKey(int egg) {
   static const char* const kKeys[] = {"d1左边"_gbk, "d2左边"_gbk, "d3左边"_gbk, "d4左边"_gbk, "d5左边"_gbk,

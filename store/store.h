@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "text/gbk_literal.h"
 
@@ -21,6 +22,24 @@ std::string ResultsPath();                 // folder + "/jieguo.a"
 std::string BackgroundPicturePath();       // folder + "\底图.jpg"
 std::string PrizePicturePath(int level);   // folder + "\奖品图片\" + level + ".jpg"
 std::string SmashSoundPath();              // folder + "\wav\dong.wav"
+
+// Reading and writing one key as every handler does: the path is built anew and the key
+// goes through the runtime's INI commands, so a value is cut at 10239 bytes and loses
+// the blanks around it, and a missing file, section or key reads as the fallback. A
+// write creates the file and section when they are missing and reports whether it
+// reached the file.
+std::string ReadConfig(const char* section, const char* key, const char* fallback = "");
+bool WriteConfig(const char* section, const char* key, std::string_view value);
+// The ledger: the win count of prize level 1 … 8 exactly as the file holds it.
+std::string ReadWinCount(int level);
+bool WriteWinCount(int level, std::string_view value);
+
+// A settings text as a number, by the runtime's conversion: empty or non-numeric text
+// is 0, a leading number is taken ("12abc" is 12).
+double Number(std::string_view text);
+// A number as the settings files hold it: an integral value without decimals, others
+// with up to 13 significant digits.
+std::string NumberText(double value);
 
 // Sections.
 inline constexpr const char* kMainSection = "zbt";       // config.a: everything but title fonts

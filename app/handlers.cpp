@@ -1,16 +1,92 @@
+// The handler table: every name of app/handlers.def, in its order, bound to the routine
+// that runs for it. A name that is not in the list does not compile; a name without a
+// binding has no routine, so its events run nothing.
 #include "app/handlers.h"
+
+#include <array>
+#include <type_traits>
+
+#include "app/egg_draw.h"
+#include "app/main_window.h"
+#include "app/results_window.h"
 
 namespace zorvel::app {
 
 namespace {
 
-// The routines of the prize draw are not written yet: every entry carries its name
-// and no routine, so events find no handler.
-#define ZORVEL_HANDLER(name) forms::HandlerEntry{#name, nullptr},
-constexpr forms::HandlerEntry kHandlers[] = {
+enum class Handler : int {
+#define ZORVEL_HANDLER(name) name,
 #include "app/handlers.def"
+#undef ZORVEL_HANDLER
+  kCount
+};
+constexpr std::size_t kHandlerCount = static_cast<std::size_t>(Handler::kCount);
+
+// A routine as the dispatcher calls it: routines without arguments ignore the event's;
+// those that answer a question give their answer as the handler's result.
+template <auto Routine>
+std::optional<std::int32_t> Adapt([[maybe_unused]] std::span<const std::int32_t> arguments) {
+  const auto call = [&] {
+    if constexpr (std::is_invocable_v<decltype(Routine)>) return Routine();
+    else return Routine(arguments);
+  };
+  if constexpr (std::is_same_v<decltype(call()), bool>) {
+    return call() ? 1 : 0;
+  } else {
+    call();
+    return std::nullopt;
+  }
+}
+
+struct Binding {
+  Handler handler;
+  forms::HandlerRoutine routine;
+};
+
+#define ZORVEL_HANDLER(name, routine) Binding{Handler::name, &Adapt<routine>},
+constexpr Binding kBindings[] = {
+    // Main window
+    ZORVEL_HANDLER(main_created, main_window::Created)
+    ZORVEL_HANDLER(main_resized, main_window::Resized)
+    ZORVEL_HANDLER(main_may_close, main_window::MayClose)
+    ZORVEL_HANDLER(right_click_settings_menu, main_window::ShowSettingsMenu)
+    ZORVEL_HANDLER(close_label_clicked, main_window::DismissPrize)
+    ZORVEL_HANDLER(canvas_right_down, main_window::ShowPrizeMenu)
+    ZORVEL_HANDLER(egg_1_clicked, egg_draw::EggClicked<1>)
+    ZORVEL_HANDLER(egg_2_clicked, egg_draw::EggClicked<2>)
+    ZORVEL_HANDLER(egg_3_clicked, egg_draw::EggClicked<3>)
+    ZORVEL_HANDLER(egg_4_clicked, egg_draw::EggClicked<4>)
+    ZORVEL_HANDLER(egg_5_clicked, egg_draw::EggClicked<5>)
+    ZORVEL_HANDLER(egg_6_clicked, egg_draw::EggClicked<6>)
+    ZORVEL_HANDLER(egg_7_clicked, egg_draw::EggClicked<7>)
+    ZORVEL_HANDLER(egg_8_clicked, egg_draw::EggClicked<8>)
+    ZORVEL_HANDLER(egg_9_clicked, egg_draw::EggClicked<9>)
+    ZORVEL_HANDLER(menu_close_prize, main_window::DismissPrize)
+    ZORVEL_HANDLER(menu_prize_settings, main_window::OpenPrizeSettings)
+    ZORVEL_HANDLER(menu_results, main_window::OpenResults)
+    ZORVEL_HANDLER(menu_full_screen, main_window::FullScreen)
+    ZORVEL_HANDLER(menu_windowed, main_window::Windowed)
+    ZORVEL_HANDLER(menu_exit, main_window::ExitFromMenu)
+    // Results window
+    ZORVEL_HANDLER(results_created, results_window::Created)
+    ZORVEL_HANDLER(results_clear, results_window::Clear)
 };
 #undef ZORVEL_HANDLER
+
+constexpr std::array<forms::HandlerEntry, kHandlerCount> MakeTable() {
+  std::array<forms::HandlerEntry, kHandlerCount> table{};
+#define ZORVEL_HANDLER(handler) table[static_cast<std::size_t>(Handler::handler)].name = #handler;
+#include "app/handlers.def"
+#undef ZORVEL_HANDLER
+  for (const Binding& b : kBindings) {
+    forms::HandlerEntry& entry = table[static_cast<std::size_t>(b.handler)];
+    if (entry.routine != nullptr) throw "a handler is bound twice";
+    entry.routine = b.routine;
+  }
+  return table;
+}
+
+constexpr std::array<forms::HandlerEntry, kHandlerCount> kHandlers = MakeTable();
 
 }  // namespace
 

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <span>
 
+#include "app/form_ids.h"
 #include "windows/events.h"
 
 namespace zorvel::app {
 
-inline constexpr std::uint32_t kMainWindow = 0x52010001;
+// The start-up window.
+inline constexpr std::uint32_t kMainWindow = ids::main::kWindow.window;
 
 std::span<const forms::HandlerEntry> HandlerTable();
 

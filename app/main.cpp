@@ -1,14 +1,47 @@
-// Zorvel: the prize draw's entry. The runtime application reads the embedded form data,
-// loads the start-up window (the main window) and runs the message loop until the last
-// window goes.
+// Zorvel: the prize draw's entry. One program per program folder; the runtime
+// application reads the embedded form data, loads the start-up window (the main window)
+// and runs the message loop until the last window goes.
+#include <cstdio>
+
 #include "app/handlers.h"
+#include "app/single_instance.h"
 #include "forms/embedded.h"
-#include "runtime/sound/sound.h"
 #include "windows/runtime_app.h"
+#include "windows/windows.h"
 #include "windows/units/window/window_unit.h"
+#include "text/gbk.h"
+#include "runtime/program.h"
+#include "runtime/sound/sound.h"
+
+namespace {
+
+// Brings the main window to the front for a second start on the same folder.
+void RaiseMainWindow() {
+  zorvel::forms::LoadedWindow* main = zorvel::forms::FindLoadedWindow(zorvel::app::kMainWindow);
+  QWidget* widget = main != nullptr ? main->Widget() : nullptr;
+  if (widget == nullptr) return;
+  if (widget->isMinimized()) widget->showNormal();
+  widget->raise();
+  widget->activateWindow();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   zorvel::forms::RuntimeApp app(argc, argv);
+  const std::string folder = zorvel::gbk::ToUtf8(zorvel::RunDirectory());
+  zorvel::app::SingleInstance::Outcome outcome;
+  const auto instance = zorvel::app::SingleInstance::Acquire(folder, &outcome);
+  if (outcome == zorvel::app::SingleInstance::Outcome::kRunning) {
+    std::fprintf(stderr,
+                 "zorvel: Zorvel is already running on the program folder %s; its window was brought to the "
+                 "front.\n",
+                 folder.c_str());
+    return 1;
+  }
+  if (outcome == zorvel::app::SingleInstance::Outcome::kNoLock)
+    std::fprintf(stderr, "zorvel: cannot lock the program folder %s; running without the guard.\n", folder.c_str());
+  if (instance) instance->OnRaiseRequest(RaiseMainWindow);
   // Sound: its services, its step of the clean-up, and the windows' background music.
   zorvel::InstallSound();
   zorvel::forms::SetWindowMusicHook(zorvel::PlayWindowMusic);

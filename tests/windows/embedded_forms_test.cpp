@@ -9,6 +9,9 @@
 #include "app/handlers.h"
 #include "forms/embedded.h"
 #include "runtime/error.h"
+#include "runtime/program.h"
+#include "runtime/ui/message_box.h"
+#include "tests/support/temp_folder.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk.h"
 #include "windows/runtime_app.h"
@@ -87,18 +90,29 @@ TEST_F(RuntimeAppTest, RunReturnsZeroWhenTheLastWindowIsClosed) {
   EXPECT_TRUE(LoadedWindows().empty());
 }
 
-TEST_F(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheMainWindowCloses) {
-  int argc = 0;
-  RuntimeApp app(argc, nullptr);
-  bool mainShown = false;
-  QTimer::singleShot(0, [&] {
-    LoadedWindow* main = FindLoadedWindow(app::kMainWindow);
-    mainShown = main != nullptr && main->Widget()->isVisible();
-    RequestClose(app::kMainWindow);
-  });
-  EXPECT_EQ(app.Run(EmbeddedFormData(), app::HandlerTable(), app::kMainWindow), 0);
-  EXPECT_TRUE(mainShown);
-  EXPECT_TRUE(LoadedWindows().empty());
+// The program's own handlers run: the main window starts on a folder of the test's, and
+// closing it asks first; OK ends the program with code 0.
+TEST_F(RuntimeAppTest, TheProgramStartsFromItsFormDataAndEndsWhenTheExitIsConfirmed) {
+  test::TempFolder folder;
+  SetRunDirectory(gbk::FromUtf8(folder.path()));
+  EXPECT_EXIT(
+      {
+        int argc = 0;
+        RuntimeApp app(argc, nullptr);
+        QTimer::singleShot(0, [] {
+          LoadedWindow* main = FindLoadedWindow(app::kMainWindow);
+          if (main == nullptr || !main->Widget()->isVisible()) _exit(3);
+          ui::QueueMessageBoxAnswer(ui::kAnswerOk);
+          RequestClose(app::kMainWindow);
+          _exit(4);  // not reached: the confirmed exit ends the program
+        });
+        app.Run(EmbeddedFormData(), app::HandlerTable(), app::kMainWindow);
+        _exit(5);
+      },
+      ::testing::ExitedWithCode(0), "");
+  SetRunDirectory("");
+  // The start wrote the display mode it applied.
+  EXPECT_NE(test::ReadBytes(folder / "config.a").find("[zbt]"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,101 @@
+#include "app/facade.h"
+
+#include "windows/unit.h"
+#include "windows/unit_ref.h"
+#include "windows/windows.h"
+#include "windows/window_commands.h"
+#include "windows/units/cartoon/cartoon_commands.h"
+#include "windows/units/menu/menu_commands.h"
+#include "runtime/commands.h"
+#include "runtime/ui/message_box.h"
+#include "runtime/ui/system.h"
+
+namespace zorvel::app {
+
+namespace {
+
+namespace prop = forms::prop;
+constexpr int kMenuCheckedProperty = forms::menu_item_property::kChecked;
+constexpr std::uint32_t kMenuItemType = 0x00010003;
+
+std::int32_t Word(UnitName unit, int index, int sub = -1) {
+  return static_cast<std::int32_t>(forms::ReadUnitProperty(unit.window, unit.id, index, sub).word);
+}
+
+void SetWord(UnitName unit, int index, std::int32_t value, int sub = -1) {
+  forms::UnitValue v;
+  v.word = value;
+  forms::WriteUnitProperty(unit.window, unit.id, index, sub, v);
+}
+
+std::string Bytes(UnitName unit, int index, int sub = -1) {
+  return forms::ReadUnitProperty(unit.window, unit.id, index, sub).bytes;
+}
+
+void SetBytes(UnitName unit, int index, std::string_view bytes, int sub = -1) {
+  forms::UnitValue v;
+  v.bytes = std::string(bytes);
+  v.hasBytes = true;
+  forms::WriteUnitProperty(unit.window, unit.id, index, sub, v);
+}
+
+}  // namespace
+
+std::int32_t Left(UnitName unit) { return Word(unit, prop::kLeft); }
+std::int32_t Top(UnitName unit) { return Word(unit, prop::kTop); }
+std::int32_t Width(UnitName unit) { return Word(unit, prop::kWidth); }
+std::int32_t Height(UnitName unit) { return Word(unit, prop::kHeight); }
+void SetLeft(UnitName unit, std::int32_t value) { SetWord(unit, prop::kLeft, value); }
+void SetTop(UnitName unit, std::int32_t value) { SetWord(unit, prop::kTop, value); }
+void SetWidth(UnitName unit, std::int32_t value) { SetWord(unit, prop::kWidth, value); }
+void SetHeight(UnitName unit, std::int32_t value) { SetWord(unit, prop::kHeight, value); }
+bool IsVisible(UnitName unit) { return Word(unit, prop::kVisible) != 0; }
+void SetVisible(UnitName unit, bool visible) { SetWord(unit, prop::kVisible, visible ? 1 : 0); }
+
+std::int32_t IntegerProperty(UnitName unit, int index) { return Word(unit, index); }
+void SetIntegerProperty(UnitName unit, int index, std::int32_t value) { SetWord(unit, index, value); }
+std::string TextProperty(UnitName unit, int index) { return Bytes(unit, index); }
+void SetTextProperty(UnitName unit, int index, std::string_view value) { SetBytes(unit, index, value); }
+
+std::int32_t FontField(UnitName unit, int index, int field) { return Word(unit, index, field); }
+std::string FontFace(UnitName unit, int index) { return Bytes(unit, index, kFontFace); }
+void SetFontField(UnitName unit, int index, int field, std::int32_t value) { SetWord(unit, index, value, field); }
+void SetFontFace(UnitName unit, int index, std::string_view face) { SetBytes(unit, index, face, kFontFace); }
+
+bool IsChecked(MenuName item) {
+  return forms::ReadUnitProperty(item.window, item.id, kMenuCheckedProperty, -1).word != 0;
+}
+
+void SetChecked(MenuName item, bool checked) {
+  forms::UnitValue v;
+  v.word = checked ? 1 : 0;
+  forms::WriteUnitProperty(item.window, item.id, kMenuCheckedProperty, -1, v);
+}
+
+TypedValue UnitArgument(UnitName unit) { return forms::MakeUnitArgument(unit.window, unit.id, unit.type); }
+TypedValue MenuArgument(MenuName item) { return forms::MakeUnitArgument(item.window, item.id, kMenuItemType); }
+
+bool LoadModal(UnitName window) { return Call(cmd::LoadWindow, UnitArgument(window), kAbsent, true).logical(); }
+
+bool LoadOver(UnitName window, UnitName parent) {
+  return Call(cmd::LoadWindow, UnitArgument(window), UnitArgument(parent), false).logical();
+}
+
+bool IsOpen(UnitName window) { return Call(cmd::UnitExists, UnitArgument(window)).logical(); }
+void CloseWindow(UnitName window) { Call(cmd::CloseWindow, UnitArgument(window)); }
+void Refresh(UnitName unit) { Call(cmd::RefreshUnit, UnitArgument(unit)); }
+void PopupMenu(UnitName window, MenuName menu) { Call(cmd::PopupMenu, UnitArgument(window), MenuArgument(menu)); }
+
+std::string ReadWholeFile(const std::string& path) { return std::string(ByteSetView(Call(cmd::ReadFile, path).byteSet())); }
+
+int MessageBox(std::string_view text, std::int32_t flags) {
+  return Call(cmd::MessageBox, std::string(text), flags).integer();
+}
+
+int MessageBox(std::string_view text, std::int32_t flags, std::string_view caption) {
+  return Call(cmd::MessageBox, std::string(text), flags, std::string(caption)).integer();
+}
+
+void Delay(std::int32_t milliseconds) { Call(cmd::Delay, milliseconds); }
+
+}  // namespace zorvel::app

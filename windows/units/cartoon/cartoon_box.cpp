@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "runtime/picture/draw.h"
+#include "runtime/picture/smooth_transform.h"
 
 namespace zorvel::forms {
 
@@ -314,12 +315,12 @@ void CartoonBoxUnit::Paint(QPainter& painter, const QRect& clip) {
     t.scale(s.width / turned.width(), s.height / turned.height());
     if (s.renderedAngle != 0) t.rotate(-s.renderedAngle);
     if (s.mirror != 0) t.scale((s.mirror & 1) != 0 ? -1 : 1, (s.mirror & 2) != 0 ? -1 : 1);
-    painter.setTransform(t);
-    // Nearest-pixel sampling: a smoothed turn costs about four times as much at full
-    // screen, and the sprite is only seen in motion.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QPointF(-image.width() / 2.0, -image.height() / 2.0), image);
-    painter.resetTransform();
+    // Smooth sampling: the picture is seen large on a big screen, where nearest pixels
+    // would show stair steps inside it and along its turned edges.
+    t = QTransform::fromTranslate(-image.width() / 2.0, -image.height() / 2.0) * t;
+    QPoint at;
+    const QImage rendered = SmoothTransformed(image, t, area, &at);
+    if (!rendered.isNull()) painter.drawImage(at, rendered);
   }
   painter.restore();
   PaintBorder(painter);

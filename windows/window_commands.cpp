@@ -165,7 +165,12 @@ void UnitHandle(TypedValue* result, int, const TypedValue* args) {
 
 void RefreshUnit(TypedValue*, int, const TypedValue* args) {
   forms::Unit* unit = forms::UnitOf(args[0]);
-  if (unit != nullptr && unit->Widget() != nullptr) unit->Widget()->repaint();
+  if (unit == nullptr || unit->Widget() == nullptr) return;
+  // What is waiting to be repainted in the unit's window is painted and reaches the
+  // screen now, without a pass of the event loop; what needs no repaint is left alone.
+  QWidget* window = unit->Widget()->window();
+  QEvent request(QEvent::UpdateRequest);
+  QCoreApplication::sendEvent(window, &request);
 }
 
 void SendUnitMessage(TypedValue* result, int argc, const TypedValue* args) {

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include "text/gbk.h"
 #include "windows/font.h"
@@ -25,7 +26,11 @@ class TransLabelWidget : public QWidget {
   void paintEvent(QPaintEvent*) override {
     if (unit_ == nullptr) return;
     QPainter painter(this);
-    unit_->Paint(painter, rect());
+    unit_->PaintWidget(painter, size());
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    if (unit_ != nullptr) unit_->layer_ = QImage();
+    QWidget::resizeEvent(event);
   }
   // The mouse events of the label are its own (the common events fire for it): they do
   // not travel on to the widget beneath.
@@ -65,6 +70,7 @@ void TransLabelUnit::Clamp(int index) {
 
 bool TransLabelUnit::Apply(int index) {
   if (index == tl::kEffect || index == tl::kHorizontalAlignment || index == tl::kVerticalAlignment) Clamp(index);
+  layer_ = QImage();
   Refresh();
   return false;
 }
@@ -131,6 +137,21 @@ void TransLabelUnit::Paint(QPainter& painter, const QRect& area) const {
       draw(0, 0, colour);
       break;
   }
+}
+
+void TransLabelUnit::PaintWidget(QPainter& painter, const QSize& size) const {
+  if (Property(tl::kTitle).bytes.empty() || size.isEmpty()) return;
+  if (layer_.size() != size) {
+    layer_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (layer_.isNull()) {
+      Paint(painter, QRect(QPoint(0, 0), size));
+      return;
+    }
+    layer_.fill(Qt::transparent);
+    QPainter letters(&layer_);
+    Paint(letters, layer_.rect());
+  }
+  painter.drawImage(0, 0, layer_);
 }
 
 void RegisterTransLabelType() {

@@ -11,6 +11,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QImage>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -50,8 +51,13 @@ class TransLabelUnit : public Unit {
 
   // Draws the label's text with its effect into a painter set up on the label's area.
   void Paint(QPainter& painter, const QRect& area) const;
+  // Paints the label as its widget shows it: the letters are drawn once into a layer of
+  // the widget's size and that layer is laid over what lies beneath on every repaint, so
+  // a title over the spinning prize costs a copy, not large glyphs drawn as paths.
+  void PaintWidget(QPainter& painter, const QSize& size) const;
 
  private:
+  friend class TransLabelWidget;
   // Clamps the choices to their ranges.
   void Clamp(int index);
   // Gives the label's area a fresh background from everything beneath it, at once, and
@@ -59,6 +65,7 @@ class TransLabelUnit : public Unit {
   void Refresh();
 
   TransLabelWidget* widget_ = nullptr;
+  mutable QImage layer_;  // the letters at the widget's size; null until needed again
 };
 
 void RegisterTransLabelType();

@@ -8,7 +8,6 @@
 #include <numbers>
 
 #include "runtime/picture/draw.h"
-#include "runtime/picture/smooth_transform.h"
 
 namespace zorvel::forms {
 
@@ -315,12 +314,13 @@ void CartoonBoxUnit::Paint(QPainter& painter, const QRect& clip) {
     t.scale(s.width / turned.width(), s.height / turned.height());
     if (s.renderedAngle != 0) t.rotate(-s.renderedAngle);
     if (s.mirror != 0) t.scale((s.mirror & 1) != 0 ? -1 : 1, (s.mirror & 2) != 0 ? -1 : 1);
-    // Smooth sampling: the picture is seen large on a big screen, where nearest pixels
-    // would show stair steps inside it and along its turned edges.
-    t = QTransform::fromTranslate(-image.width() / 2.0, -image.height() / 2.0) * t;
-    QPoint at;
-    const QImage rendered = SmoothTransformed(image, t, area, &at);
-    if (!rendered.isNull()) painter.drawImage(at, rendered);
+    // Smooth sampling with antialiased edges: the picture is seen large on a big screen,
+    // where nearest pixels would show stair steps inside it and along its turned edges.
+    painter.setTransform(t);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.drawImage(QPointF(-image.width() / 2.0, -image.height() / 2.0), image);
+    painter.resetTransform();
   }
   painter.restore();
   PaintBorder(painter);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/handlers.h"
+#include "app/program_memory.h"
 #include "app/single_instance.h"
 #include "forms/embedded.h"
 #include "windows/runtime_app.h"
@@ -28,6 +29,7 @@ void RaiseMainWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  zorvel::app::KeepLargeBuffersBetweenDraws();
   zorvel::forms::RuntimeApp app(argc, argv);
   const std::string folder = zorvel::gbk::ToUtf8(zorvel::RunDirectory());
   zorvel::app::SingleInstance::Outcome outcome;

@@ -25,6 +25,7 @@
 #include "windows/windows.h"
 #include "text/gbk.h"
 #include "runtime/program.h"
+#include "tests/support/qt_bmp.h"
 
 namespace {
 
@@ -41,11 +42,7 @@ std::string Jpeg(int w, int h, int hue) {
   p.setPen(QPen(Qt::yellow, 12));
   for (int i = 0; i < 12; ++i) p.drawEllipse(QPoint(w / 2, h / 2), 40 + i * 60, 30 + i * 40);
   p.end();
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "JPG", 90);
-  return bytes.toStdString();
+  return test::JpegFile(image);
 }
 
 void Write(const std::filesystem::path& path, const std::string& bytes) {

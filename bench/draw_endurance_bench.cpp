@@ -34,6 +34,7 @@
 #include "windows/windows.h"
 #include "text/gbk.h"
 #include "runtime/program.h"
+#include "tests/support/qt_bmp.h"
 #include "store/store.h"
 
 namespace {
@@ -43,11 +44,7 @@ using namespace zorvel;
 std::string Jpeg(int w, int h, QColor colour) {
   QImage image(w, h, QImage::Format_RGB32);
   image.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "JPG", 90);
-  return bytes.toStdString();
+  return test::JpegFile(image);
 }
 
 long ResidentKiB() {

@@ -32,15 +32,16 @@
 #include "windows/windows.h"
 #include "text/gbk.h"
 #include "runtime/program.h"
+#include "tests/support/qt_bmp.h"
 
 namespace {
 
-// Ends the process as soon as the window has painted once.
+// Ends the process once the first paint of the window (or of a unit in it) is done.
 class FirstPaint : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
     const auto* widget = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Paint && !done_ && widget != nullptr && widget->isWindow()) {
+    if (event->type() == QEvent::Paint && !done_ && widget != nullptr) {
       done_ = true;
       QTimer::singleShot(0, [] { _exit(0); });
     }
@@ -55,7 +56,7 @@ int RunZorvel(int argc, char** argv, const char* folder) {
   zorvel::app::KeepLargeBuffersBetweenDraws();  // as the program does
   zorvel::SetRunDirectory(zorvel::gbk::FromUtf8(folder));
   zorvel::forms::RuntimeApp app(argc, argv);
-  // The main window is the only window the start shows.
+  // The main window is the only window the start shows: any paint is part of it.
   FirstPaint watcher;
   qApp->installEventFilter(&watcher);
   return app.Run(zorvel::forms::EmbeddedFormData(), zorvel::app::HandlerTable(), zorvel::app::kMainWindow);
@@ -102,11 +103,7 @@ std::string Background() {
   g.setColorAt(1, QColor(90, 0, 10));
   p.fillRect(image.rect(), g);
   p.end();
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "JPG", 90);
-  return bytes.toStdString();
+  return zorvel::test::JpegFile(image);
 }
 
 double Median(std::vector<double> v) {

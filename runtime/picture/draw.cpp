@@ -31,7 +31,19 @@ QImage FromBgrBottomUp(const Picture& p) {
   for (int y = 0; y < p.height; ++y) {
     const std::uint8_t* in = p.pixels + static_cast<std::size_t>(p.height - 1 - y) * rowBytes;
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < p.width; ++x, in += 3) out[x] = 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
+    int x = 0;
+    // Four pixels from three little-endian words: B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3.
+    for (; x + 4 <= p.width; x += 4, in += 12) {
+      std::uint32_t a, b, c;
+      std::memcpy(&a, in, 4);
+      std::memcpy(&b, in + 4, 4);
+      std::memcpy(&c, in + 8, 4);
+      out[x] = 0xFF000000u | (a & 0xFFFFFFu);
+      out[x + 1] = 0xFF000000u | a >> 24 | (b & 0xFFFFu) << 8;
+      out[x + 2] = 0xFF000000u | b >> 16 | (c & 0xFFu) << 16;
+      out[x + 3] = 0xFF000000u | c >> 8;
+    }
+    for (; x < p.width; ++x, in += 3) out[x] = 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
   }
   return image;
 }

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QColor>
 #include <QImage>
 #include <chrono>
@@ -26,6 +25,7 @@
 #include "resources/egg_pictures.h"
 #include "text/gbk.h"
 #include "runtime/program.h"
+#include "tests/support/qt_bmp.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_hooks.h"
 
@@ -36,11 +36,7 @@ namespace zorvel::app::testing {
 inline std::string SolidPicture(int width, int height, QColor colour) {
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "BMP");
-  return bytes.toStdString();
+  return zorvel::test::BmpFile(image);
 }
 
 inline std::string AsBytes(std::span<const std::uint8_t> data) {

@@ -24,44 +24,28 @@ namespace {
 using Outcome = SingleInstance::Outcome;
 using namespace std::chrono_literals;
 
-// Runs Acquire in a child process and gives its outcome (the child ends right after).
-Outcome AcquireInChild(const std::string& folder) {
+// Runs Acquire in a child process and gives its outcome. The child ends right after, or,
+// with keep, holds what it got until it is killed (its pid in *child).
+Outcome AcquireInChild(const std::string& folder, pid_t* child = nullptr) {
   int channel[2];
   EXPECT_EQ(pipe(channel), 0);
-  const pid_t child = fork();
-  if (child == 0) {
+  const pid_t pid = fork();
+  if (pid == 0) {
     Outcome outcome;
     const auto held = SingleInstance::Acquire(folder, &outcome);
     const char c = static_cast<char>('0' + static_cast<int>(outcome));
     [[maybe_unused]] const ssize_t n = write(channel[1], &c, 1);
+    if (child != nullptr)
+      for (;;) pause();
     _exit(0);
   }
   close(channel[1]);
   char c = '?';
   EXPECT_EQ(read(channel[0], &c, 1), 1);
   close(channel[0]);
-  waitpid(child, nullptr, 0);
+  if (child != nullptr) *child = pid;
+  else waitpid(pid, nullptr, 0);
   return static_cast<Outcome>(c - '0');
-}
-
-// A child that takes the folder and keeps it until it is killed.
-pid_t HoldInChild(const std::string& folder) {
-  int channel[2];
-  EXPECT_EQ(pipe(channel), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    Outcome outcome;
-    const auto held = SingleInstance::Acquire(folder, &outcome);
-    const char c = outcome == Outcome::kFirst ? 'y' : 'n';
-    [[maybe_unused]] const ssize_t n = write(channel[1], &c, 1);
-    for (;;) pause();
-  }
-  close(channel[1]);
-  char c = '?';
-  EXPECT_EQ(read(channel[0], &c, 1), 1);
-  close(channel[0]);
-  EXPECT_EQ(c, 'y');
-  return child;
 }
 
 TEST(SingleInstance, TheSecondProgramOnAFolderAsksTheFirstToComeForward) {
@@ -87,7 +71,8 @@ TEST(SingleInstance, TheSecondProgramOnAFolderAsksTheFirstToComeForward) {
 
 TEST(SingleInstance, AKilledProgramDoesNotBlockTheNextStart) {
   zorvel::test::TempFolder folder;
-  const pid_t holder = HoldInChild(folder.path());
+  pid_t holder = 0;
+  ASSERT_EQ(AcquireInChild(folder.path(), &holder), Outcome::kFirst);
   EXPECT_EQ(AcquireInChild(folder.path()), Outcome::kRunning);
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);

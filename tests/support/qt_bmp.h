@@ -1,7 +1,9 @@
-// A Qt image as a BMP file, through the tests' one BMP writer (raster_writers.h): a
-// 24-bit, bottom-up file of the image's colours (alpha is dropped).
+// A Qt image as a picture file: a BMP through the tests' one BMP writer
+// (raster_writers.h), a 24-bit, bottom-up file of the image's colours (alpha is dropped);
+// a JPEG through Qt's own writer.
 #pragma once
 
+#include <QBuffer>
 #include <QImage>
 #include <cstdint>
 #include <string>
@@ -19,6 +21,14 @@ inline std::string BmpFile(const QImage& image) {
     for (int x = 0; x < rgb.width(); ++x) samples.push_back(rgb.pixel(x, y) & 0xFFFFFFu);
   const Bytes file = WriteBmp(rgb.width(), rgb.height(), samples);
   return std::string(file.begin(), file.end());
+}
+
+inline std::string JpegFile(const QImage& image, int quality = 90) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "JPG", quality);
+  return bytes.toStdString();
 }
 
 }  // namespace zorvel::test

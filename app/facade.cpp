@@ -7,6 +7,9 @@
 #include "windows/units/cartoon/cartoon_commands.h"
 #include "windows/units/menu/menu_commands.h"
 #include "runtime/commands.h"
+#include "runtime/memory.h"
+#include "runtime/ui/input_box.h"
+#include "windows/units/common_dialog/common_dialog.h"
 #include "runtime/ui/message_box.h"
 #include "runtime/ui/system.h"
 
@@ -62,6 +65,14 @@ std::string FontFace(UnitName unit, int index) { return Bytes(unit, index, kFont
 void SetFontField(UnitName unit, int index, int field, std::int32_t value) { SetWord(unit, index, value, field); }
 void SetFontFace(UnitName unit, int index, std::string_view face) { SetBytes(unit, index, face, kFontFace); }
 
+void SetFont(UnitName unit, int index, const FontValue& font) {
+  forms::UnitValue v;
+  v.fontWords = {font.angle, font.bold ? 1 : 0, font.italic ? 1 : 0, font.strikeOut ? 1 : 0,
+                 font.underline ? 1 : 0, font.size};
+  v.fontName = font.face;
+  forms::WriteUnitProperty(unit.window, unit.id, index, -1, v);
+}
+
 bool IsChecked(MenuName item) {
   return forms::ReadUnitProperty(item.window, item.id, kMenuCheckedProperty, -1).word != 0;
 }
@@ -84,9 +95,33 @@ bool LoadOver(UnitName window, UnitName parent) {
 bool IsOpen(UnitName window) { return Call(cmd::UnitExists, UnitArgument(window)).logical(); }
 void CloseWindow(UnitName window) { Call(cmd::CloseWindow, UnitArgument(window)); }
 void Refresh(UnitName unit) { Call(cmd::RefreshUnit, UnitArgument(unit)); }
+void DragUnit(UnitName unit) {
+  constexpr std::int32_t kNonClientLeftButtonDown = 0xA1, kOnTheCaption = 2;
+  Call(cmd::SendUnitMessage, UnitArgument(unit), kNonClientLeftButtonDown, kOnTheCaption, 0);
+}
+
+bool OpenDialog(UnitName dialog) { return Call(cmd::OpenCommonDialog, UnitArgument(dialog)).logical(); }
+
 void PopupMenu(UnitName window, MenuName menu) { Call(cmd::PopupMenu, UnitArgument(window), MenuArgument(menu)); }
 
 std::string ReadWholeFile(const std::string& path) { return std::string(ByteSetView(Call(cmd::ReadFile, path).byteSet())); }
+
+bool CopyFile(const std::string& from, const std::string& to) { return Call(cmd::CopyFile, from, to).logical(); }
+bool DeleteFile(const std::string& path) { return Call(cmd::DeleteFile, path).logical(); }
+
+std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                    std::optional<std::string_view> initial, std::int32_t mode) {
+  char* entered = nullptr;
+  const std::string promptText(prompt), titleText(title), initialText(initial.value_or(""));
+  const TypedValue initialArgument = initial ? TypedValue::Text(initialText.c_str()) : TypedValue{};
+  const TypedValue modeArgument = mode != 0 ? TypedValue::Integer(mode) : TypedValue{};
+  const bool confirmed =
+      Call(cmd::InputBox, promptText, titleText, initialArgument, Var(entered), modeArgument).logical();
+  std::optional<std::string> result;
+  if (confirmed) result = std::string(TextView(entered));
+  Free(entered);
+  return result;
+}
 
 int MessageBox(std::string_view text, std::int32_t flags) {
   return Call(cmd::MessageBox, std::string(text), flags).integer();

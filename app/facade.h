@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,16 @@ std::string FontFace(UnitName unit, int index);
 void SetFontField(UnitName unit, int index, int field, std::int32_t value);
 void SetFontFace(UnitName unit, int index, std::string_view face);
 
+// A whole font property: the angle (tenths of a degree), the four style flags, the size
+// in points and the face name (GBK).
+struct FontValue {
+  std::int32_t angle = 0;
+  bool bold = false, italic = false, strikeOut = false, underline = false;
+  std::int32_t size = 9;
+  std::string face;
+};
+void SetFont(UnitName unit, int index, const FontValue& font);
+
 // A menu item's check mark.
 bool IsChecked(MenuName item);
 void SetChecked(MenuName item, bool checked);
@@ -72,6 +83,11 @@ bool IsOpen(UnitName window);
 void CloseWindow(UnitName window);
 // Repaints the unit at once, without dispatching events.
 void Refresh(UnitName unit);
+// The platform's move loop on a unit (what a press on a title bar starts): the unit
+// follows the mouse until the left button is released, then this returns.
+void DragUnit(UnitName unit);
+// Opens a common dialog unit as its kind says (file or font); true when confirmed.
+bool OpenDialog(UnitName dialog);
 // Pops up the sub-items of a top-level menu item at the mouse cursor; the chosen item's
 // handler runs afterwards.
 void PopupMenu(UnitName window, MenuName menu);
@@ -79,6 +95,14 @@ void PopupMenu(UnitName window, MenuName menu);
 // The whole content of a file (empty when it is missing or unreadable); the name is the
 // program's own GBK path.
 std::string ReadWholeFile(const std::string& path);
+// File commands on the program's own GBK paths; true when they succeeded.
+bool CopyFile(const std::string& from, const std::string& to);
+bool DeleteFile(const std::string& path);
+
+// The input box: the entered text (GBK) when confirmed, nothing when cancelled. Mode 0
+// is the box's default, 1 text.
+std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                    std::optional<std::string_view> initial, std::int32_t mode = 0);
 
 // A message box: the pressed button as the command gives it (OK 0, Cancel 1, …). No
 // caption: the box's default one.

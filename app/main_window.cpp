@@ -2,6 +2,7 @@
 
 #include "app/draw/prize_pool.h"
 #include "app/egg_draw.h"
+#include "app/picture_choice.h"
 #include "windows/units/draw_panel/draw_panel.h"
 #include "windows/units/pic_button/pic_button.h"
 #include "windows/units/trans_label/trans_label.h"
@@ -136,6 +137,19 @@ void DismissPrize() {
 }
 
 void OpenResults() { LoadModal(ids::results::kWindow); }
+void OpenEggEditor() { LoadModal(ids::egg_editor::kWindow); }
+
+void ChangeBackground() {
+  if (ChoosePicture(main::kFileDialog, store::BackgroundPicturePath()) != PictureChoice::kPlaced) return;
+  // Stretched over the whole window (the window's picture mode).
+  SetPictureProperty(main::kWindow, window::kBackPicture, ReadWholeFile(store::BackgroundPicturePath()));
+}
+
+void RemoveBackground() {
+  DeleteFile(store::BackgroundPicturePath());
+  // The file is gone, so this is no picture: the window shows its own colour again.
+  SetPictureProperty(main::kWindow, window::kBackPicture, ReadWholeFile(store::BackgroundPicturePath()));
+}
 void OpenPrizeSettings() { LoadModal(ids::password::kWindow); }
 
 void FullScreen() {

@@ -27,6 +27,9 @@ void OpenResults();            // 中奖结果
 void OpenPrizeSettings();      // 奖项设置, through the password window
 void FullScreen();             // 全屏
 void Windowed();               // 窗口
+void ChangeBackground();       // 背景图控制 › 更换背景图
+void RemoveBackground();       // 背景图控制 › 取消背景图
+void OpenEggEditor();          // 调整金蛋位置
 
 // The egg visibility rule: "金蛋个数" n of 1 … 9 shows eggs 1 … n and hides the rest;
 // an empty key or any other n changes nothing. The settings window calls it again.

@@ -32,14 +32,18 @@ class MoveFilter : public QObject {
           loop_.quit();
           return true;
         }
-        QPoint to = startPos_ + (e->globalPosition().toPoint() - startCursor_);
+        // The pointer counts only within the parent window; the unit keeps its grip on
+        // the pointer and follows it without limits of its own, so a unit grabbed at its
+        // middle can go half outside, and its place may become negative.
+        QPoint cursor = e->globalPosition().toPoint();
         if (!widget_->isWindow()) {
           if (const QWidget* parent = widget_->parentWidget()) {
-            to.setX(std::clamp(to.x(), 0, std::max(0, parent->width() - widget_->width())));
-            to.setY(std::clamp(to.y(), 0, std::max(0, parent->height() - widget_->height())));
+            const QRect area(parent->mapToGlobal(QPoint(0, 0)), parent->size());
+            cursor.setX(std::clamp(cursor.x(), area.left(), area.right()));
+            cursor.setY(std::clamp(cursor.y(), area.top(), area.bottom()));
           }
         }
-        widget_->move(to);
+        widget_->move(startPos_ + (cursor - startCursor_));
         return true;
       }
       case QEvent::MouseButtonRelease: {

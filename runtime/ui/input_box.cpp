@@ -124,8 +124,17 @@ void Store(void* variable, std::uint32_t valueType, const std::string& text) {
 
 }  // namespace
 
+InputBoxRequest& LastRequest() {
+  static InputBoxRequest request;
+  return request;
+}
+
 void QueueInputBoxAnswer(std::optional<std::string> answer) { QueuedAnswers().push_back(std::move(answer)); }
-void ClearInputBoxAnswers() { QueuedAnswers().clear(); }
+void ClearInputBoxAnswers() {
+  QueuedAnswers().clear();
+  LastRequest() = {};
+}
+const InputBoxRequest& LastInputBoxRequest() { return LastRequest(); }
 
 }  // namespace zorvel::ui
 
@@ -138,6 +147,7 @@ ZORVEL_COMMAND(InputBox) {
   std::uint32_t valueType = 0;
   void* variable = a.variable(3, &valueType);
 
+  ui::LastRequest() = {gbk::ToUtf8(a.textView(0)), title, gbk::ToUtf8(a.textView(2)), mode, true};
   std::optional<std::string> answer;
   if (!ui::QueuedAnswers().empty()) {
     answer = std::move(ui::QueuedAnswers().front());

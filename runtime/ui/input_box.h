@@ -25,6 +25,15 @@ namespace zorvel::ui {
 // one instead of showing the dialog: a UTF-8 text is confirmed as if typed (the input
 // mode does not filter it), nullopt cancels.
 void QueueInputBoxAnswer(std::optional<std::string> answer);
+// Empties the queue and forgets the last request.
 void ClearInputBoxAnswers();
+
+// What the last InputBox asked, shown or answered from the queue (UTF-8).
+struct InputBoxRequest {
+  std::string prompt, title, initial;
+  int mode = 0;
+  bool asked = false;
+};
+const InputBoxRequest& LastInputBoxRequest();
 
 }  // namespace zorvel::ui

@@ -2,6 +2,7 @@
 // file, freeing.
 #include "runtime/picture/picture.h"
 
+#include <cstdio>
 #include <new>
 
 #include "runtime/memory.h"
@@ -15,7 +16,8 @@ namespace picture {
 
 bool SidesFit(std::int64_t width, std::int64_t height, const char* format, std::string* reason) {
   if (width <= 0 || height <= 0)
-    return Refuse(reason, std::string(format) + ": zero or negative size");
+    return Refuse(reason, std::string(format) + ": " + std::to_string(width) + " x " + std::to_string(height) +
+                              " is no picture size");
   if (width > kMaxPictureSide || height > kMaxPictureSide)
     return Refuse(reason, std::string(format) + ": " + std::to_string(width) + " x " + std::to_string(height) +
                               " is too large");
@@ -48,6 +50,20 @@ PictureKind DetectPictureKind(const std::uint8_t* data, std::size_t size) {
 
 namespace {
 
+// Why bytes of no known kind are refused, naming what they start with.
+std::string UnknownKind(const std::uint8_t* data, std::size_t size) {
+  if (!data || size == 0) return "no picture data";
+  if (size < 6)
+    return "picture data too short to tell its kind (" + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");
+  std::string text = "unknown kind of picture (first bytes";
+  for (std::size_t i = 0; i < 6; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", data[i]);
+    text += hex;
+  }
+  return text + ")";
+}
+
 // Whatever blocks a decoder left in a record it refused.
 void ReleaseBlocks(Picture& picture) {
   delete picture.icon;
@@ -62,7 +78,7 @@ void ReleaseBlocks(Picture& picture) {
 Picture* DecodePictureBytes(const std::uint8_t* data, std::size_t size, std::string* reason) {
   const PictureKind kind = DetectPictureKind(data, size);
   if (kind == PictureKind::kNone) {
-    if (reason) *reason = size < 6 ? "fewer than 6 bytes" : "not a picture this runtime reads";
+    if (reason) *reason = UnknownKind(data, size);
     return nullptr;
   }
   auto* record = new (std::nothrow) Picture;

@@ -132,6 +132,12 @@ class PngReader {
 
 bool Fail(std::string* reason, const std::string& text) { return picture::Refuse(reason, text); }
 
+// The refusal of pixels that come out of the library in a layout no reader here takes.
+std::string LayoutRefused(const PngSession& s) {
+  return "PNG: colour type " + std::to_string(s.colourType) + " at " + std::to_string(s.bitDepth) +
+         " bits is not read";
+}
+
 // Reads rows of rowBytes each into a block with the given stride.
 bool ReadInto(PngSession& session, std::uint8_t* block, std::size_t stride) {
   std::vector<png_bytep> rows(session.height);
@@ -222,13 +228,13 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, PngImage& image, std:
     if (!ReadHeader(&s, Layout::kPicture)) return Fail(reason, reader.Why());
     bool filled;
     if (s.bitDepth != 8 && s.bitDepth != 4 && s.bitDepth != 2 && s.bitDepth != 1) {
-      filled = Fail(reason, "PNG: unexpected sample depth");
+      filled = Fail(reason, "PNG: " + std::to_string(s.bitDepth) + "-bit samples are not read");
     } else if (s.colourType == PNG_COLOR_TYPE_PALETTE || s.colourType == PNG_COLOR_TYPE_GRAY) {
       filled = FillIndexed(reader, image, reason);
     } else if (s.bitDepth == 8 && (s.colourType == PNG_COLOR_TYPE_RGB || s.colourType == PNG_COLOR_TYPE_RGB_ALPHA)) {
       filled = FillColour(reader, image, reason);
     } else {
-      filled = Fail(reason, "PNG: unexpected pixel layout");
+      filled = Fail(reason, LayoutRefused(s));
     }
     if (!filled) {
       image = PngImage{};
@@ -253,8 +259,7 @@ bool DecodePngArgb(const std::uint8_t* data, std::size_t size, std::int32_t& wid
     if (!reader.ready()) return Fail(reason, "PNG: out of memory");
     PngSession& s = reader.session();
     if (!ReadHeader(&s, Layout::kArgb)) return Fail(reason, reader.Why());
-    if (s.bitDepth != 8 || s.rowBytes != std::size_t{s.width} * 4)
-      return Fail(reason, "PNG: unexpected pixel layout");
+    if (s.bitDepth != 8 || s.rowBytes != std::size_t{s.width} * 4) return Fail(reason, LayoutRefused(s));
     if (!picture::SizeFits(s.width, s.height, [&] { return std::int64_t{s.width} * s.height * 4; }, "PNG", reason))
       return false;
     argb.assign(std::size_t{s.width} * s.height, 0);

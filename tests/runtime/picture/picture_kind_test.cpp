@@ -57,16 +57,22 @@ TEST(DetectPictureKind, FirstBytesInTableOrder) {
 
 TEST(DetectPictureKind, FiveBytesAreNeverAPicture) {
   const Bytes heads[] = {
-      {0xFF, 0xD8, 0xFF, 0xE0, 0}, {'B', 'M', 0, 0, 0}, {0, 0, 1, 0, 1}, {0, 0, 2, 0, 1},
-      {'G', 'I', 'F', '8', '9'},   {0x0A, 5, 1, 8, 0},  {0x0A, 3, 1, 1, 0},
+      {0xFF, 0xD8, 0xFF, 0xE0, 0}, {'B', 'M', 0, 0, 0}, {0, 0, 1, 0, 1},     {0, 0, 2, 0, 1},
+      {'G', 'I', 'F', '8', '9'},   {0x0A, 5, 1, 8, 0},  {0x0A, 3, 1, 1, 0}, {0x89, 'P', 'N', 'G', '\r'},
   };
+  const char* reasons[] = {"no picture data",
+                           "picture data too short to tell its kind (1 byte)",
+                           "picture data too short to tell its kind (2 bytes)",
+                           "picture data too short to tell its kind (3 bytes)",
+                           "picture data too short to tell its kind (4 bytes)",
+                           "picture data too short to tell its kind (5 bytes)"};
   for (std::size_t i = 0; i < std::size(heads); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));
     for (std::size_t n = 0; n <= 5; ++n) {
       EXPECT_EQ(DetectPictureKind(heads[i].data(), n), PictureKind::kNone) << n << " bytes";
       std::string reason;
       EXPECT_EQ(DecodePictureBytes(heads[i].data(), n, &reason), nullptr) << n << " bytes";
-      EXPECT_EQ(reason, "fewer than 6 bytes");
+      EXPECT_EQ(reason, reasons[n]);
     }
   }
   EXPECT_EQ(DetectPictureKind(nullptr, 100), PictureKind::kNone);
@@ -95,6 +101,22 @@ TEST(DecodePictureBytes, DispatchesByKind) {
     EXPECT_EQ(d->width, rows[i].width);
     EXPECT_EQ(d->height, rows[i].height);
     EXPECT_EQ(PixelsOf(*d.picture).size(), 6u) << "block size matches the kind";
+  }
+}
+TEST(DecodePictureBytes, UnknownKindsNameTheirFirstBytes) {
+  struct Row {
+    Bytes bytes;
+    const char* reason;
+  } rows[] = {
+      {{'R', 'I', 'F', 'F', 0x24, 0}, "unknown kind of picture (first bytes 52 49 46 46 24 00)"},
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, 0, 0}, "unknown kind of picture (first bytes 89 50 4E 47 0D 0A)"},
+      {{0, 0, 0, 0, 0, 0, 0}, "unknown kind of picture (first bytes 00 00 00 00 00 00)"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    Decoded d = Decode(rows[i].bytes);
+    EXPECT_FALSE(d);
+    EXPECT_EQ(d.reason, rows[i].reason);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "runtime/memory.h"
 #include "runtime/picture/decoders.h"
 #include "runtime/picture/gif.h"
+#include "runtime/picture/png.h"
 #include "text/files.h"
 
 namespace zorvel {
@@ -45,6 +46,7 @@ PictureKind DetectPictureKind(const std::uint8_t* data, std::size_t size) {
     return PictureKind::kGif;
   if (data[0] == 0x0A && data[1] <= 5 && data[2] == 1 && data[3] == 8) return PictureKind::kPcx8;
   if (data[0] == 0x0A && data[1] == 3 && data[2] == 1 && data[3] == 1) return PictureKind::kPcx1;
+  if (IsPng(data, size)) return PictureKind::kPng;
   return PictureKind::kNone;
 }
 
@@ -105,6 +107,9 @@ Picture* DecodePictureBytes(const std::uint8_t* data, std::size_t size, std::str
     case PictureKind::kPcx8:
     case PictureKind::kPcx1:
       decoded = picture::DecodePcxPicture(data, size, *record, reason);
+      break;
+    case PictureKind::kPng:
+      decoded = picture::DecodePngPicture(data, size, *record, reason);
       break;
     case PictureKind::kNone:
       break;

@@ -46,7 +46,9 @@ TEST(DetectPictureKind, FirstBytesInTableOrder) {
       {{0x0A, 3, 1, 1, 0, 0}, PictureKind::kPcx1},
       {{0x0A, 5, 1, 1, 0, 0}, PictureKind::kNone},  // 1 bit only with version 3
       {{0x0A, 3, 1, 4, 0, 0}, PictureKind::kNone},
-      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, PictureKind::kNone},  // PNG has its own path
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, PictureKind::kPng},
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, 0}, PictureKind::kNone},
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A}, PictureKind::kNone},  // 7 bytes of the signature
       {{0, 0, 0, 0, 0, 0}, PictureKind::kNone},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -92,6 +94,8 @@ TEST(DecodePictureBytes, DispatchesByKind) {
       {WriteIconFile(2, {{.image = IconBitmap(3, 2, 24, Pattern(3, 2))}}), PictureKind::kCursor, 3, 2},
       {WritePcx(3, 2, indexes, palette), PictureKind::kPcx8, 3, 2},
       {WritePcx(3, 2, {1, 0, 1, 0, 1, 0}, {}, {.bits = 1, .version = 3}), PictureKind::kPcx1, 3, 2},
+      {WritePng(3, 2, PngSamples(Pattern(3, 2), true), {.colourType = PNG_COLOR_TYPE_RGB_ALPHA}), PictureKind::kPng, 3,
+       2},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));

@@ -40,6 +40,19 @@ void ConvertRow(const std::uint8_t* in, std::uint8_t* out, std::int64_t width, i
   }
 }
 
+// The refusal of a compressed bitmap, by its compression field.
+std::string CompressionRefused(std::uint32_t compression) {
+  switch (compression) {
+    case 1: return "BMP: RLE8 compression is not read";
+    case 2: return "BMP: RLE4 compression is not read";
+    case 3: return "BMP: bit fields are not read";
+    case 4: return "BMP: an embedded JPEG is not read";
+    case 5: return "BMP: an embedded PNG is not read";
+    case 6: return "BMP: alpha bit fields are not read";
+    default: return "BMP: compression " + std::to_string(compression) + " is not read";
+  }
+}
+
 }  // namespace
 
 bool DecodeBmpPicture(const std::uint8_t* data, std::size_t size, Picture& picture, std::string* reason) {
@@ -56,8 +69,9 @@ bool DecodeBmpPicture(const std::uint8_t* data, std::size_t size, Picture& pictu
   in.Skip(12);  // image size, resolution
   const std::uint32_t coloursUsed = in.U32();
 
-  if (headerBytes < kInfoHeaderBytes) return Refuse(reason, "BMP: OS/2 bitmap headers are not read");
-  if (compression != 0) return Refuse(reason, "BMP: compressed data is not read");
+  if (headerBytes < kInfoHeaderBytes)
+    return Refuse(reason, "BMP: " + std::to_string(headerBytes) + "-byte bitmap header (OS/2) is not read");
+  if (compression != 0) return Refuse(reason, CompressionRefused(compression));
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
     return Refuse(reason, "BMP: " + std::to_string(bits) + " bits per pixel are not read");
   // A negative height stores the top row first.

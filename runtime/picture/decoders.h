@@ -93,5 +93,6 @@ bool DecodeJpegPicture(const std::uint8_t* data, std::size_t size, Picture& pict
 bool DecodeBmpPicture(const std::uint8_t* data, std::size_t size, Picture& picture, std::string* reason);
 bool DecodePcxPicture(const std::uint8_t* data, std::size_t size, Picture& picture, std::string* reason);
 bool DecodeIconPicture(const std::uint8_t* data, std::size_t size, Picture& picture, std::string* reason);
+bool DecodePngPicture(const std::uint8_t* data, std::size_t size, Picture& picture, std::string* reason);
 
 }  // namespace zorvel::picture

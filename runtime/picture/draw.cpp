@@ -107,6 +107,26 @@ QImage FromIcon(const Picture& p) {
   return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+// Kind 8: premultiplied 0xAARRGGBB rows, top-down, unpadded. A picture without a
+// pixel short of opaque comes out without alpha, and is then drawn as the other
+// opaque kinds are.
+QImage FromPremultiplied(const Picture& p) {
+  const std::size_t count = static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height);
+  if (p.width <= 0 || p.height <= 0 || p.pixelBytes < count * 4) return {};
+  QImage image(p.width, p.height, QImage::Format_ARGB32_Premultiplied);
+  if (image.isNull()) return {};
+  const std::size_t rowBytes = static_cast<std::size_t>(p.width) * 4;
+  std::uint32_t all = 0xFF000000u;
+  for (int y = 0; y < p.height; ++y) {
+    const std::uint8_t* in = p.pixels + static_cast<std::size_t>(y) * rowBytes;
+    std::memcpy(image.scanLine(y), in, rowBytes);
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < p.width; ++x) all &= row[x];
+  }
+  if ((all & 0xFF000000u) == 0xFF000000u) image.reinterpretAsFormat(QImage::Format_RGB32);
+  return image;
+}
+
 // The image with every pixel of colour c made fully transparent.
 QImage KeyOut(const QImage& source, std::uint32_t colour) {
   QImage keyed = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -119,7 +139,60 @@ QImage KeyOut(const QImage& source, std::uint32_t colour) {
   return keyed;
 }
 
+// Gathers one-pixel-high rectangles into a region, in batches of 2000.
+class RegionRuns {
+ public:
+  RegionRuns() { rects_.reserve(kBatch); }
+  void Add(int x, int y, int width) {
+    rects_.emplace_back(x, y, width, 1);
+    if (static_cast<int>(rects_.size()) == kBatch) Flush();
+  }
+  QRegion Finish() {
+    Flush();
+    return std::move(result_);
+  }
+
+ private:
+  static constexpr int kBatch = 2000;
+  void Flush() {
+    if (rects_.empty()) return;
+    QRegion batch;
+    batch.setRects(rects_.data(), static_cast<int>(rects_.size()));
+    result_ += batch;
+    rects_.clear();
+  }
+  std::vector<QRect> rects_;
+  QRegion result_;
+};
+
+// The region of an image with alpha: pixels of alpha 0 lie outside, and so do opaque
+// pixels of the transparent colour (0x00BBGGRR; kNoColour: none), the pixels that
+// drawing with that colour keys out.
+QRegion RegionFromAlpha(const QImage& bitmap, std::uint32_t transparentColour) {
+  const QImage image = bitmap.format() == QImage::Format_ARGB32_Premultiplied
+                           ? bitmap
+                           : bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  // An opaque pixel of the key: 0xFF and the colour; with no key a value no pixel has
+  // (alpha 0 with colour bits set is not premultiplied).
+  const QRgb key = transparentColour == kNoColour ? 0x00FFFFFFu : 0xFF000000u | RgbOf(transparentColour);
+  const auto inside = [key](QRgb pixel) { return qAlpha(pixel) != 0 && pixel != key; };
+  RegionRuns runs;
+  const int width = image.width();
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < width;) {
+      while (x < width && !inside(row[x])) ++x;
+      const int start = x;
+      while (x < width && inside(row[x])) ++x;
+      if (x > start) runs.Add(start, y, x - start);
+    }
+  }
+  return runs.Finish();
+}
+
 }  // namespace
+
+bool HasAlpha(const PreparedPicture& prepared) { return prepared.image.hasAlphaChannel(); }
 
 bool PreparePicture(const Picture* picture, PreparedPicture& prepared) {
   prepared = PreparedPicture{};
@@ -140,6 +213,9 @@ bool PreparePicture(const Picture* picture, PreparedPicture& prepared) {
     case PictureKind::kIcon:
     case PictureKind::kCursor:
       image = FromIcon(*picture);
+      break;
+    case PictureKind::kPng:
+      if (picture->pixels) image = FromPremultiplied(*picture);
       break;
     case PictureKind::kNone:
       break;
@@ -162,9 +238,10 @@ void DrawPicture(QPainter& painter, const PreparedPicture& prepared, int x, int 
   const bool icon = prepared.kind == PictureKind::kIcon || prepared.kind == PictureKind::kCursor;
   painter.save();
   if (icon || rasterOp >= 0) {
-    // A plain copy is stretched with smoothing, as a half-tone stretch would be.
+    // A plain copy is stretched with smoothing, as a half-tone stretch would be. A
+    // picture with alpha lies over what is there; others replace it.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    if (!icon) painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (!HasAlpha(prepared)) painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(target, prepared.image);
   } else {
     // With a transparent colour the stretch picks pixels, so that pixels of exactly
@@ -181,22 +258,11 @@ void DrawPicture(QPainter& painter, const PreparedPicture& prepared, int x, int 
 }
 
 QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t transparentColour) {
-  QRegion result;
-  if (bitmap.isNull()) return result;
-  const QImage image = bitmap.format() == QImage::Format_RGB32 || bitmap.format() == QImage::Format_ARGB32
-                           ? bitmap
-                           : bitmap.convertToFormat(QImage::Format_RGB32);
+  if (bitmap.isNull()) return QRegion();
+  if (bitmap.hasAlphaChannel()) return RegionFromAlpha(bitmap, transparentColour);
+  const QImage image = bitmap.format() == QImage::Format_RGB32 ? bitmap : bitmap.convertToFormat(QImage::Format_RGB32);
   const QRgb key = RgbOf(transparentColour);
-  constexpr int kBatch = 2000;
-  std::vector<QRect> rects;
-  rects.reserve(kBatch);
-  auto flush = [&] {
-    if (rects.empty()) return;
-    QRegion batch;
-    batch.setRects(rects.data(), static_cast<int>(rects.size()));
-    result += batch;
-    rects.clear();
-  };
+  RegionRuns runs;
   const int width = image.width();
   for (int y = 0; y < image.height(); ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -204,14 +270,10 @@ QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t transparentColour) 
       while (x < width && (row[x] & 0xFFFFFF) == key) ++x;
       const int start = x;
       while (x < width && (row[x] & 0xFFFFFF) != key) ++x;
-      if (x > start) {
-        rects.emplace_back(start, y, x - start, 1);
-        if (static_cast<int>(rects.size()) == kBatch) flush();
-      }
+      if (x > start) runs.Add(start, y, x - start);
     }
   }
-  flush();
-  return result;
+  return runs.Finish();
 }
 
 QRegion DrawBackPicture(QPainter& painter, const PreparedPicture& picture, int mode, QSize area, const QRect& clip,
@@ -247,6 +309,21 @@ QRegion DrawBackPicture(QPainter& painter, const PreparedPicture& picture, int m
     default:
       return rest;
   }
+}
+
+void PaintBack(QPainter& painter, const PreparedPicture* picture, int mode, QSize area, const QRect& clip,
+               const QRegion& region, const QColor& colour) {
+  if (picture == nullptr || picture->width <= 0 || picture->height <= 0) {
+    for (const QRect& r : region) painter.fillRect(r, colour);
+    return;
+  }
+  if (HasAlpha(*picture)) {
+    for (const QRect& r : region) painter.fillRect(r, colour);
+    DrawBackPicture(painter, *picture, mode, area, clip, region);
+    return;
+  }
+  const QRegion rest = DrawBackPicture(painter, *picture, mode, area, clip, region);
+  for (const QRect& r : rest) painter.fillRect(r, colour);
 }
 
 std::unique_ptr<PreparedPicture> PreparePictureBytes(std::string_view bytes) {

@@ -25,9 +25,15 @@ struct PreparedPicture {
 // False when there is no picture or it cannot be made into an image.
 bool PreparePicture(const Picture* picture, PreparedPicture& prepared);
 
+// Whether the picture has pixels that are not opaque (icons, cursors, PNG pictures
+// with alpha): it is then drawn over what lies beneath (its image is premultiplied).
+bool HasAlpha(const PreparedPicture& prepared);
+
 // Draws at (x, y) with the given size (-1: the picture's own). A raster operation of 0
-// or above copies; a negative one, -c, draws with transparent colour c (0x00BBGGRR):
-// pixels of exactly that colour leave the target untouched.
+// or above copies (a picture with alpha is laid over the target); a negative one, -c,
+// draws with transparent colour c (0x00BBGGRR): pixels of exactly that colour (opaque
+// ones, for a PNG with alpha) leave the target untouched. Icons and cursors are always
+// laid over the target with their own transparency.
 void DrawPicture(QPainter& painter, const PreparedPicture& prepared, int x, int y, int width, int height,
                  int rasterOp = 0);
 
@@ -47,9 +53,18 @@ void DrawEdgeRing(QPainter& painter, const QRect& box, QRgb topLeft, QRgb bottom
 QRegion DrawBackPicture(QPainter& painter, const PreparedPicture& picture, int mode, QSize area, const QRect& clip,
                         QRegion rest);
 
+// A unit's background over region: the back colour, and the back picture (null: none)
+// laid over the area by mode as DrawBackPicture does. An opaque picture is drawn first
+// and the colour fills only what it leaves uncovered; a picture with alpha lies over
+// the colour.
+void PaintBack(QPainter& painter, const PreparedPicture* picture, int mode, QSize area, const QRect& clip,
+               const QRegion& region, const QColor& colour);
+
 // The region of the pixels whose colour differs from the transparent colour
 // (0x00BBGGRR): one rectangle per run of such pixels in a row, united in batches of
-// 2000. An image entirely of that colour gives an empty region.
+// 2000. An image entirely of that colour gives an empty region. In an image with
+// alpha, pixels of alpha 0 lie outside too, and the colour cuts only opaque pixels
+// (kNoColour: alpha alone cuts).
 QRegion RegionFromBitmap(const QImage& bitmap, std::uint32_t transparentColour);
 
 }  // namespace zorvel

@@ -12,10 +12,18 @@
 //
 // Choices where a stream is short or odd:
 // - Picture record: pixels the image data never reaches (it ends early, runs past the
-//   end of the stream, or stops at a bad code) are index 0.
-// - Animation: such pixels are not painted; the screen keeps what was there.
+//   end of the stream, or stops at a bad code) are index 0. An image whose data gives
+//   no pixel at all (no data, an end code or a bad code first, a minimum code size
+//   outside 2 to 11) is refused: a record of nothing but index 0 is no picture.
+// - Animation: such pixels are not painted; the screen keeps what was there. A frame
+//   whose data gives no pixel at all ends the animation before it is shown.
 // - An image without any colour table shows its indexes as opaque black; indexes past
 //   the end of a table likewise (the record's unused table entries are zero).
+// - Minimum code sizes 9 to 11 are read like the others (4096 entries hold them).
+//   Their plain indexes of 256 or more lie past every colour table, so they too show
+//   as opaque black: they are written as a byte past the image's table that is not its
+//   transparent index. A table of 256 entries leaves no such byte; with one they are
+//   written as index 0.
 // - Disposal 2 (restore to background) makes the frame's rectangle transparent: the
 //   unit's own back colour then shows, as it does around the frames. The stream's
 //   background colour index is not used.
@@ -28,6 +36,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "runtime/memory.h"
 #include "runtime/picture/gif_lzw.h"
@@ -37,9 +46,13 @@ namespace {
 
 using gif::LzwTables;
 
-bool Fail(std::string* reason, const char* text) {
-  if (reason) *reason = text;
+bool Fail(std::string* reason, std::string text) {
+  if (reason) *reason = std::move(text);
   return false;
+}
+
+std::string Size(std::int64_t width, std::int64_t height) {
+  return std::to_string(width) + " x " + std::to_string(height);
 }
 
 // Reads bytes from a block of memory; past the end it gives zero and remembers it.
@@ -119,7 +132,7 @@ bool ScreenWithinLimits(std::int64_t width, std::int64_t height) {
 }
 
 bool ReadScreen(Cursor& in, std::size_t size, Screen& screen, std::string* reason) {
-  if (size < 14) return Fail(reason, "GIF: shorter than 14 bytes");
+  if (size < 14) return Fail(reason, "GIF: header cut short (" + std::to_string(size) + " bytes)");
   const std::uint8_t* signature = in.Take(6);
   if (std::memcmp(signature, "GIF87a", 6) != 0 && std::memcmp(signature, "GIF89a", 6) != 0) {
     return Fail(reason, "GIF: not a GIF87a or GIF89a signature");
@@ -129,9 +142,11 @@ bool ReadScreen(Cursor& in, std::size_t size, Screen& screen, std::string* reaso
   const std::uint8_t flags = in.U8();
   in.U8();  // background colour index
   in.U8();  // pixel aspect ratio
-  if (screen.width == 0 || screen.height == 0) return Fail(reason, "GIF: empty logical screen");
-  if (!ScreenWithinLimits(screen.width, screen.height)) return Fail(reason, "GIF: logical screen too large");
-  if (!ReadTable(in, flags, screen.global)) return Fail(reason, "GIF: global colour table past the end");
+  if (screen.width == 0 || screen.height == 0)
+    return Fail(reason, "GIF: logical screen " + Size(screen.width, screen.height) + " is empty");
+  if (!ScreenWithinLimits(screen.width, screen.height))
+    return Fail(reason, "GIF: logical screen " + Size(screen.width, screen.height) + " is too large");
+  if (!ReadTable(in, flags, screen.global)) return Fail(reason, "GIF: global colour table is cut short");
   return true;
 }
 
@@ -238,6 +253,15 @@ void OpaqueColours(const ColourTable& table, std::uint32_t (&colours)[256]) {
   for (; i < 256; ++i) colours[i] = 0xFF000000u;
 }
 
+// The byte that plain indexes of 256 or more are written as (see the choices above):
+// the highest byte past the table that is not the transparent index (-1: none).
+std::uint8_t WideIndexByte(const ColourTable& table, int transparent) {
+  for (int b = 255; b >= table.count; --b) {
+    if (b != transparent) return static_cast<std::uint8_t>(b);
+  }
+  return 0;
+}
+
 // 0x00BBGGRR of an index in a table; 0 for an index past its end.
 std::uint32_t ColourRef(const ColourTable& table, int index) {
   if (index >= table.count) return 0;
@@ -268,16 +292,39 @@ bool DecodeGifPicture(const std::uint8_t* data, std::size_t size, Picture& pictu
   Screen screen;
   if (!ReadScreen(in, size, screen, reason)) return false;
   Image image;
-  if (NextImage(in, image) != Found::kImage) return Fail(reason, "GIF: no complete image descriptor");
-  if (image.width == 0 || image.height == 0) return Fail(reason, "GIF: the first image is empty");
-  if (image.width > kMaxPictureSide || image.height > kMaxPictureSide) {
-    return Fail(reason, "GIF: the first image is too large");
+  switch (NextImage(in, image)) {
+    case Found::kImage: break;
+    case Found::kTrailer: return Fail(reason, "GIF: no image before the trailer");
+    case Found::kBroken: return Fail(reason, "GIF: blocks before the first image are cut short or broken");
   }
+  if (image.width == 0 || image.height == 0)
+    return Fail(reason, "GIF: first image " + Size(image.width, image.height) + " is empty");
+  if (image.width > kMaxPictureSide || image.height > kMaxPictureSide)
+    return Fail(reason, "GIF: first image " + Size(image.width, image.height) + " is too large");
+  // The minimum code size follows the descriptor and its local colour table.
+  const int minCodeSize = in.U8();
+  if (in.overrun()) return Fail(reason, "GIF: first image has no image data");
+  if (!gif::UsableMinCodeSize(minCodeSize))
+    return Fail(reason, "GIF: LZW minimum code size " + std::to_string(minCodeSize) + " is not read");
+  std::vector<std::uint8_t> lzw;
+  try {
+    GatherImageData(in, lzw);
+  } catch (const std::bad_alloc&) {
+    return Fail(reason, "GIF: out of memory");
+  }
+  switch (gif::FirstCodeStop(lzw.data(), lzw.size() - gif::kLzwPadding, minCodeSize)) {
+    case gif::LzwStop::kFull: break;
+    case gif::LzwStop::kBadCode: return Fail(reason, "GIF: first image data starts with a bad LZW code");
+    case gif::LzwStop::kEndCode: return Fail(reason, "GIF: first image data ends before its first pixel");
+    case gif::LzwStop::kDataEnded: return Fail(reason, "GIF: first image data is cut short before its first pixel");
+  }
+
   constexpr std::size_t kHeaderBytes = 40 + 256 * 4;
   const std::size_t stride = (static_cast<std::size_t>(image.width) + 3) & ~std::size_t{3};
   const std::uint64_t rowBytes = std::uint64_t{stride} * static_cast<std::uint64_t>(image.height);
   const std::uint64_t total = rowBytes + kHeaderBytes;
-  if (total > static_cast<std::uint64_t>(kMaxPictureBytes)) return Fail(reason, "GIF: the first image is too large");
+  if (total > static_cast<std::uint64_t>(kMaxPictureBytes))
+    return Fail(reason, "GIF: first image " + Size(image.width, image.height) + " is too large");
   auto* pixels = static_cast<std::uint8_t*>(AllocateUnchecked(static_cast<std::size_t>(total)));
   if (!pixels) return Fail(reason, "GIF: out of memory");
 
@@ -297,20 +344,11 @@ bool DecodeGifPicture(const std::uint8_t* data, std::size_t size, Picture& pictu
     entry[2] = table.rgb[i * 3];
   }
 
-  const int minCodeSize = in.U8();
-  if (!in.overrun()) {
-    std::vector<std::uint8_t> lzw;
-    try {
-      GatherImageData(in, lzw);
-    } catch (const std::bad_alloc&) {
-      Free(pixels);
-      return Fail(reason, "GIF: out of memory");
-    }
-    LzwTables tables;  // every entry used is written first
-    RecordRows rows{pixels + kHeaderBytes, stride};
-    gif::DecodeLzw(lzw.data(), lzw.size() - gif::kLzwPadding, minCodeSize, image.width, image.height,
-                   image.interlaced, tables, rows);
-  }
+  const int transparent = image.control.transparent ? image.control.transparentIndex : -1;
+  LzwTables tables;  // every entry used is written first
+  RecordRows rows{pixels + kHeaderBytes, stride};
+  gif::DecodeLzw(lzw.data(), lzw.size() - gif::kLzwPadding, minCodeSize, image.width, image.height, image.interlaced,
+                 tables, rows, WideIndexByte(table, transparent));
 
   picture.kind = PictureKind::kGif;
   picture.width = screen.width;
@@ -438,6 +476,22 @@ bool GifAnimation::NextFrame(State& s, GifFrame& frame) {
     s.ended = true;  // the shown frame stays on the screen
     return false;
   }
+  const int minCodeSize = in.U8();
+  if (in.overrun()) {
+    s.ended = true;
+    return false;
+  }
+  const bool complete = GatherImageData(in, s.lzw);
+  const std::size_t lzwBytes = s.lzw.size() - gif::kLzwPadding;
+  // A frame that would paint nothing at all ends the animation before it is shown (an
+  // empty rectangle paints nothing and is still a frame).
+  if (image.width > 0 && image.height > 0 &&
+      gif::FirstCodeStop(s.lzw.data(), lzwBytes, minCodeSize) != gif::LzwStop::kFull) {
+    s.ended = true;
+    return false;
+  }
+  if (!complete) s.ended = true;  // shown with what it has; nothing follows
+  s.pos = in.pos();
 
   // Undo the shown frame as it asked.
   const std::size_t screenWidth = static_cast<std::size_t>(s.width);
@@ -473,20 +527,11 @@ bool GifAnimation::NextFrame(State& s, GifFrame& frame) {
   std::uint32_t colours[256];
   OpaqueColours(table, colours);
   const int transparent = image.control.transparent ? image.control.transparentIndex : -1;
-
-  const int minCodeSize = in.U8();
-  if (!in.overrun()) {
-    const bool complete = GatherImageData(in, s.lzw);
-    if (!complete) s.ended = true;  // shown with what it has; nothing follows
-    s.row.resize(static_cast<std::size_t>(image.width));
-    ScreenRows rows{s.row.data(), s.screen.data(), s.width, s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0,
-                    colours, transparent};
-    gif::DecodeLzw(s.lzw.data(), s.lzw.size() - gif::kLzwPadding, minCodeSize, image.width, image.height,
-                   image.interlaced, s.tables, rows);
-  } else {
-    s.ended = true;
-  }
-  s.pos = in.pos();
+  s.row.resize(static_cast<std::size_t>(image.width));
+  ScreenRows rows{s.row.data(), s.screen.data(), s.width, s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0,
+                  colours, transparent};
+  gif::DecodeLzw(s.lzw.data(), lzwBytes, minCodeSize, image.width, image.height, image.interlaced, s.tables, rows,
+                 WideIndexByte(table, transparent));
 
   frame.delayMs = image.control.delay * 10;
   frame.disposal = image.control.disposal;

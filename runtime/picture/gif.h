@@ -40,7 +40,9 @@ class GifAnimation {
   // screen. False at the end of the stream or where the stream breaks off; the last
   // frame then stays on the screen as it was shown. A frame whose image data is cut
   // short is shown with what there is (the pixels it does not reach keep what lay
-  // there) and is the last one.
+  // there) and is the last one. A frame whose data gives no pixel at all (no data, an
+  // end code or a bad code first, a minimum code size outside 2 to 11) is not shown:
+  // the animation ends before it.
   bool Next(GifFrame& frame);
   // Back to before the first frame, with a cleared screen.
   void Rewind();

@@ -51,6 +51,16 @@ class RowOrder {
 
 inline constexpr unsigned kMaxCodes = 4096;  // 12-bit codes
 inline constexpr unsigned kMaxCodeBits = 12;
+// The minimum code sizes the decoder reads. Encoders write 2 to 8; streams with up to
+// 11 exist and stay within 12-bit codes (the first codes are min + 1 bits wide, the
+// clear code is 2^min, the end code 2^min + 1). Below 2 the first free entry already
+// needs wider codes than the first ones, and encoders differ on when they widen; from
+// 12 on the clear code itself needs 13 bits.
+inline constexpr int kMinCodeSizeLow = 2;
+inline constexpr int kMinCodeSizeHigh = 11;
+inline constexpr bool UsableMinCodeSize(int minCodeSize) {
+  return minCodeSize >= kMinCodeSizeLow && minCodeSize <= kMinCodeSizeHigh;
+}
 // Bytes that must be readable (and zero) after the data given to DecodeLzw: codes are
 // fetched four bytes at a time.
 inline constexpr std::size_t kLzwPadding = 4;
@@ -76,6 +86,28 @@ struct LzwResult {
   std::uint64_t pixels = 0;  // pixels written, in data order
 };
 
+// What the image data (padded as for DecodeLzw) gives before its first pixel: kFull
+// when its first code after any clear codes is a plain index, so that a pixel comes;
+// otherwise the stop that comes first (kDataEnded, kEndCode, or kBadCode also for an
+// unusable minimum code size). Until the first entry is made the codes keep their
+// first width, so the first pixel is known without decoding.
+inline LzwStop FirstCodeStop(const std::uint8_t* data, std::size_t size, int minCodeSize) {
+  if (!UsableMinCodeSize(minCodeSize)) return LzwStop::kBadCode;
+  const unsigned clear = 1u << minCodeSize;
+  const unsigned codeBits = static_cast<unsigned>(minCodeSize) + 1;
+  const std::uint64_t totalBits = static_cast<std::uint64_t>(size) * 8;
+  for (std::uint64_t bitPos = 0; bitPos + codeBits <= totalBits; bitPos += codeBits) {
+    const std::uint8_t* p = data + (bitPos >> 3);
+    const std::uint32_t word = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                               static_cast<std::uint32_t>(p[2]) << 16;
+    const unsigned code = (word >> (bitPos & 7)) & ((1u << codeBits) - 1);
+    if (code == clear) continue;
+    if (code < clear) return LzwStop::kFull;
+    return code == clear + 1 ? LzwStop::kEndCode : LzwStop::kBadCode;
+  }
+  return LzwStop::kDataEnded;
+}
+
 // Decodes the image data (sub-blocks already joined; kLzwPadding zero bytes readable
 // after size) of a width x height image into target:
 //   std::uint8_t* Row(std::int32_t y)             where row y's width indexes go;
@@ -85,15 +117,19 @@ struct LzwResult {
 // A table that has reached 4096 entries stays as it is, at 12-bit codes, until a clear
 // code: encoders rely on that. A code beyond the next free entry, or a first code (at
 // the start or after a clear) that is not a plain index, stops the image.
+// Indexes are written as bytes. With a minimum code size above 8 a plain index may be
+// 256 or more, which no colour table reaches: such an index is written as wideIndex,
+// a byte the caller picks to stand for "past the colour table".
 template <class Target>
 LzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize, std::int32_t width,
-                    std::int32_t height, bool interlaced, LzwTables& t, Target& target) {
+                    std::int32_t height, bool interlaced, LzwTables& t, Target& target,
+                    std::uint8_t wideIndex) {
   LzwResult result;
   if (width <= 0 || height <= 0) {
     result.stop = LzwStop::kFull;
     return result;
   }
-  if (minCodeSize < 2 || minCodeSize > 8) {
+  if (!UsableMinCodeSize(minCodeSize)) {
     result.stop = LzwStop::kBadCode;
     return result;
   }
@@ -178,8 +214,8 @@ LzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize,
         *--w = t.suffix[c];
         c = t.prefix[c];
       }
-      *--w = static_cast<std::uint8_t>(c);
-      first = c;
+      first = c < 256 ? c : wideIndex;
+      *--w = static_cast<std::uint8_t>(first);
       x += static_cast<std::int32_t>(length);
       pixels += length;
       if (x == width && !nextRow()) return finish(LzwStop::kFull);
@@ -190,8 +226,8 @@ LzwResult DecodeLzw(const std::uint8_t* data, std::size_t size, int minCodeSize,
         *--s = t.suffix[c];
         c = t.prefix[c];
       }
-      *--s = static_cast<std::uint8_t>(c);
-      first = c;
+      first = c < 256 ? c : wideIndex;
+      *--s = static_cast<std::uint8_t>(first);
       unsigned left = length;
       while (left > 0) {
         const unsigned room = static_cast<unsigned>(width - x);

@@ -49,7 +49,8 @@ bool ChooseEntry(const std::uint8_t* data, std::size_t size, Entry& chosen) {
 // A device-independent bitmap with its AND mask. Pixels whose mask bit is set are
 // transparent (0x00000000); a 32-bit image that carries any alpha uses its alpha
 // instead and ignores the mask.
-bool DecodeBitmapImage(const std::uint8_t* data, std::size_t size, IconImage& image, std::string* reason) {
+bool DecodeBitmapImage(const std::uint8_t* data, std::size_t size, IconImage& image, const std::string& format,
+                       std::string* reason) {
   ByteReader in(data, size);
   const std::uint32_t headerBytes = in.U32();
   const std::int64_t width = in.I32();
@@ -59,12 +60,15 @@ bool DecodeBitmapImage(const std::uint8_t* data, std::size_t size, IconImage& im
   const std::uint32_t compression = in.U32();
   in.Skip(12);  // image size, resolution
   const std::uint32_t coloursUsed = in.U32();
-  if (in.overrun() || headerBytes < 40) return Refuse(reason, "icon: image header is cut short");
-  if (compression != 0) return Refuse(reason, "icon: compressed images are not read");
+  if (in.overrun()) return Refuse(reason, format + ": image header is cut short");
+  if (headerBytes < 40)
+    return Refuse(reason, format + ": " + std::to_string(headerBytes) + "-byte image header is not read");
+  if (compression != 0)
+    return Refuse(reason, format + ": bitmap compression " + std::to_string(compression) + " is not read");
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
-    return Refuse(reason, "icon: " + std::to_string(bits) + " bits per pixel are not read");
+    return Refuse(reason, format + ": " + std::to_string(bits) + " bits per pixel are not read");
   const std::int64_t height = doubledHeight / 2;
-  if (!SizeFits(width, height, [&] { return width * height * 4; }, "icon", reason)) return false;
+  if (!SizeFits(width, height, [&] { return width * height * 4; }, format.c_str(), reason)) return false;
 
   // Entries are stored blue, green, red, 0: read little-endian, 0x00RRGGBB.
   std::uint32_t table[256] = {};
@@ -74,13 +78,13 @@ bool DecodeBitmapImage(const std::uint8_t* data, std::size_t size, IconImage& im
   for (std::uint64_t i = 0; i < colours; ++i) {
     const std::uint32_t rgb = in.U32() & 0xFFFFFF;
     if (i < 256) table[i] = rgb;
-    if (in.overrun()) return Refuse(reason, "icon: colour table is cut short");
+    if (in.overrun()) return Refuse(reason, format + ": colour table is cut short");
   }
 
   const std::int64_t stride = PaddedRowBytes(width, bits);
   const std::int64_t maskStride = PaddedRowBytes(width, 1);
   const std::uint8_t* pixels = in.Take(static_cast<std::size_t>(stride * height));
-  if (!pixels) return Refuse(reason, "icon: image data is cut short");
+  if (!pixels) return Refuse(reason, format + ": image data is cut short");
   // The mask may be left off the end; missing mask bytes count as opaque.
   const std::size_t maskStart = in.position();
 
@@ -125,35 +129,37 @@ bool DecodeBitmapImage(const std::uint8_t* data, std::size_t size, IconImage& im
   return true;
 }
 
-bool DecodeImage(const std::uint8_t* data, std::size_t size, IconImage& image, std::string* reason) {
+bool DecodeImage(const std::uint8_t* data, std::size_t size, IconImage& image, const std::string& format,
+                 std::string* reason) {
   if (IsPng(data, size)) {
     std::string why;
     if (!DecodePngArgb(data, size, image.width, image.height, image.argb, &why))
-      return Refuse(reason, "icon: " + why);
+      return Refuse(reason, format + ": " + why);
     return true;
   }
-  return DecodeBitmapImage(data, size, image, reason);
+  return DecodeBitmapImage(data, size, image, format, reason);
 }
 
 }  // namespace
 
 bool DecodeIconPicture(const std::uint8_t* data, std::size_t size, Picture& picture, std::string* reason) {
   const bool cursor = U16At(data, size, 2) == 2;
+  const std::string format = cursor ? "cursor" : "icon";
   Entry entry;
-  if (!ChooseEntry(data, size, entry)) return Refuse(reason, "icon: directory is cut short");
+  if (!ChooseEntry(data, size, entry)) return Refuse(reason, format + ": directory is cut short");
   // The image's extent comes from the entry; bytes the entry claims past the end of
   // the file are not there, and the image decoder sees only what is.
-  if (entry.offset >= size || entry.bytes == 0) return Refuse(reason, "icon: image lies outside the file");
+  if (entry.offset >= size || entry.bytes == 0) return Refuse(reason, format + ": image lies outside the file");
   const std::size_t available = size - entry.offset;
   const std::size_t imageBytes = entry.bytes < available ? entry.bytes : available;
 
   auto* image = new (std::nothrow) IconImage;
-  if (!image) return Refuse(reason, "icon: out of memory");
+  if (!image) return Refuse(reason, format + ": out of memory");
   bool decoded;
   try {
-    decoded = DecodeImage(data + entry.offset, imageBytes, *image, reason);
+    decoded = DecodeImage(data + entry.offset, imageBytes, *image, format, reason);
   } catch (const std::bad_alloc&) {
-    decoded = Refuse(reason, "icon: out of memory");
+    decoded = Refuse(reason, format + ": out of memory");
   }
   if (!decoded) {
     delete image;

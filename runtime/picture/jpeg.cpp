@@ -83,11 +83,23 @@ bool RunDecompressor(const std::uint8_t* data, std::size_t size, JpegOutcome* ou
     return false;
   }
   // Three-component pictures (YCbCr or RGB) and grey-scale ones are converted to
-  // colour by the library; four-component ones (CMYK) are refused by it.
+  // colour by the library; four-component ones (CMYK, YCCK) are not read.
+  const bool fourColours = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+  if (fourColours || (info.num_components != 1 && info.num_components != 3)) {
+    if (fourColours)
+      std::snprintf(outcome->message, sizeof outcome->message, "CMYK colour%s is not read",
+                    info.jpeg_color_space == JCS_YCCK ? " (as YCCK)" : "");
+    else
+      std::snprintf(outcome->message, sizeof outcome->message, "%d colour components are not read",
+                    info.num_components);
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
   info.out_color_space = kOutputSpace;
   jpeg_start_decompress(&info);
   if (info.output_components != 3 || info.output_width != width || info.output_height != height) {
-    std::snprintf(outcome->message, sizeof outcome->message, "unexpected output layout");
+    std::snprintf(outcome->message, sizeof outcome->message, "output of %d components at %ux%u is not read",
+                  info.output_components, info.output_width, info.output_height);
     jpeg_destroy_decompress(&info);
     return false;
   }

@@ -81,11 +81,15 @@ bool DecodePcxPicture(const std::uint8_t* data, std::size_t size, Picture& pictu
   const std::int64_t xmax = U16At(data, size, 8), ymax = U16At(data, size, 10);
   const int planes = data[65];
   const std::int64_t lineBytes = U16At(data, size, 66);
-  if (xmax < xmin || ymax < ymin) return Refuse(reason, "PCX: window has a negative size");
+  if (xmax < xmin || ymax < ymin)
+    return Refuse(reason, "PCX: window " + std::to_string(xmin) + "," + std::to_string(ymin) + " to " +
+                              std::to_string(xmax) + "," + std::to_string(ymax) + " is empty");
   const std::int64_t width = xmax - xmin + 1, height = ymax - ymin + 1;
-  if (planes != 1) return Refuse(reason, "PCX: only single-plane pictures are read");
+  if (planes != 1) return Refuse(reason, "PCX: " + std::to_string(planes) + " colour planes are not read");
   if (bits != 8 && bits != 1) return Refuse(reason, "PCX: " + std::to_string(bits) + " bits per pixel are not read");
-  if (lineBytes * 8 < width * bits) return Refuse(reason, "PCX: scan lines are shorter than the width");
+  if (lineBytes * 8 < width * bits)
+    return Refuse(reason, "PCX: scan lines of " + std::to_string(lineBytes) + " bytes are shorter than the width " +
+                              std::to_string(width));
 
   const std::int64_t front = bits == 8 ? kInfoBytes + kTableBytes : 0;
   const auto blockBytes = [&] { return front + PaddedRowBytes(width, bits) * height; };

@@ -2,11 +2,13 @@
 // file, freeing.
 #include "runtime/picture/picture.h"
 
+#include <cstdio>
 #include <new>
 
 #include "runtime/memory.h"
 #include "runtime/picture/decoders.h"
 #include "runtime/picture/gif.h"
+#include "runtime/picture/png.h"
 #include "text/files.h"
 
 namespace zorvel {
@@ -15,7 +17,8 @@ namespace picture {
 
 bool SidesFit(std::int64_t width, std::int64_t height, const char* format, std::string* reason) {
   if (width <= 0 || height <= 0)
-    return Refuse(reason, std::string(format) + ": zero or negative size");
+    return Refuse(reason, std::string(format) + ": " + std::to_string(width) + " x " + std::to_string(height) +
+                              " is no picture size");
   if (width > kMaxPictureSide || height > kMaxPictureSide)
     return Refuse(reason, std::string(format) + ": " + std::to_string(width) + " x " + std::to_string(height) +
                               " is too large");
@@ -43,10 +46,25 @@ PictureKind DetectPictureKind(const std::uint8_t* data, std::size_t size) {
     return PictureKind::kGif;
   if (data[0] == 0x0A && data[1] <= 5 && data[2] == 1 && data[3] == 8) return PictureKind::kPcx8;
   if (data[0] == 0x0A && data[1] == 3 && data[2] == 1 && data[3] == 1) return PictureKind::kPcx1;
+  if (IsPng(data, size)) return PictureKind::kPng;
   return PictureKind::kNone;
 }
 
 namespace {
+
+// Why bytes of no known kind are refused, naming what they start with.
+std::string UnknownKind(const std::uint8_t* data, std::size_t size) {
+  if (!data || size == 0) return "no picture data";
+  if (size < 6)
+    return "picture data too short to tell its kind (" + std::to_string(size) + (size == 1 ? " byte)" : " bytes)");
+  std::string text = "unknown kind of picture (first bytes";
+  for (std::size_t i = 0; i < 6; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", data[i]);
+    text += hex;
+  }
+  return text + ")";
+}
 
 // Whatever blocks a decoder left in a record it refused.
 void ReleaseBlocks(Picture& picture) {
@@ -62,7 +80,7 @@ void ReleaseBlocks(Picture& picture) {
 Picture* DecodePictureBytes(const std::uint8_t* data, std::size_t size, std::string* reason) {
   const PictureKind kind = DetectPictureKind(data, size);
   if (kind == PictureKind::kNone) {
-    if (reason) *reason = size < 6 ? "fewer than 6 bytes" : "not a picture this runtime reads";
+    if (reason) *reason = UnknownKind(data, size);
     return nullptr;
   }
   auto* record = new (std::nothrow) Picture;
@@ -89,6 +107,9 @@ Picture* DecodePictureBytes(const std::uint8_t* data, std::size_t size, std::str
     case PictureKind::kPcx8:
     case PictureKind::kPcx1:
       decoded = picture::DecodePcxPicture(data, size, *record, reason);
+      break;
+    case PictureKind::kPng:
+      decoded = picture::DecodePngPicture(data, size, *record, reason);
       break;
     case PictureKind::kNone:
       break;

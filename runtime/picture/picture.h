@@ -18,9 +18,11 @@ enum class PictureKind : std::int32_t {
   kGif = 5,
   kPcx8 = 6,  // 8 bits per pixel
   kPcx1 = 7,  // 1 bit per pixel
+  kPng = 8,
 };
 
-// The kind from the first bytes (at least 6 are needed; fewer is never a picture).
+// The kind from the first bytes (at least 6 are needed; fewer is never a picture). A
+// PNG is known by its 8-byte signature, looked for after every other kind.
 PictureKind DetectPictureKind(const std::uint8_t* data, std::size_t size);
 
 // No colour: what a transparent colour holds when there is none.
@@ -42,6 +44,8 @@ struct IconImage {
 //               8-bit rows padded to 4 bytes; for a GIF the image is the first image
 //               at its own size, while width and height are the logical screen;
 //   kind 7:     1-bit rows, top-down, high bit first, each padded to 4 bytes, 1 = white;
+//   kind 8:     premultiplied 0xAARRGGBB pixels (blue, green, red, alpha bytes), rows
+//               top-down, no padding (pixelBytes = width * height * 4);
 //   kinds 3, 4: no pixels; icon holds the image.
 struct Picture {
   PictureKind kind = PictureKind::kNone;

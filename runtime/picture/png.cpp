@@ -1,7 +1,8 @@
-// PNG data through libpng, read from memory. libpng reports errors by longjmp, so the
-// two steps that call into it (reading the header and setting up the transformations,
-// then reading the rows) live in functions that hold nothing with a destructor; the
-// buffers they fill are allocated between the two steps by the caller.
+// PNG data through libpng, read from memory: the pictures units show, animation
+// objects and icons. libpng reports errors by longjmp, so the two steps that call into
+// it (reading the header and setting up the transformations, then reading the rows)
+// live in functions that hold nothing with a destructor; the buffers they fill are
+// allocated between the two steps by the caller.
 #include "runtime/picture/png.h"
 
 #include <png.h>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/memory.h"
 #include "runtime/picture/decoders.h"
 
 namespace zorvel {
@@ -132,6 +134,12 @@ class PngReader {
 
 bool Fail(std::string* reason, const std::string& text) { return picture::Refuse(reason, text); }
 
+// The refusal of pixels that come out of the library in a layout no reader here takes.
+std::string LayoutRefused(const PngSession& s) {
+  return "PNG: colour type " + std::to_string(s.colourType) + " at " + std::to_string(s.bitDepth) +
+         " bits is not read";
+}
+
 // Reads rows of rowBytes each into a block with the given stride.
 bool ReadInto(PngSession& session, std::uint8_t* block, std::size_t stride) {
   std::vector<png_bytep> rows(session.height);
@@ -222,13 +230,13 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, PngImage& image, std:
     if (!ReadHeader(&s, Layout::kPicture)) return Fail(reason, reader.Why());
     bool filled;
     if (s.bitDepth != 8 && s.bitDepth != 4 && s.bitDepth != 2 && s.bitDepth != 1) {
-      filled = Fail(reason, "PNG: unexpected sample depth");
+      filled = Fail(reason, "PNG: " + std::to_string(s.bitDepth) + "-bit samples are not read");
     } else if (s.colourType == PNG_COLOR_TYPE_PALETTE || s.colourType == PNG_COLOR_TYPE_GRAY) {
       filled = FillIndexed(reader, image, reason);
     } else if (s.bitDepth == 8 && (s.colourType == PNG_COLOR_TYPE_RGB || s.colourType == PNG_COLOR_TYPE_RGB_ALPHA)) {
       filled = FillColour(reader, image, reason);
     } else {
-      filled = Fail(reason, "PNG: unexpected pixel layout");
+      filled = Fail(reason, LayoutRefused(s));
     }
     if (!filled) {
       image = PngImage{};
@@ -243,6 +251,46 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, PngImage& image, std:
   }
 }
 
+namespace picture {
+
+// The record of a PNG: the pixels come out of the library as straight blue, green,
+// red, alpha bytes straight into the record's block, and are premultiplied there.
+bool DecodePngPicture(const std::uint8_t* data, std::size_t size, Picture& picture, std::string* reason) {
+  if (!IsPng(data, size)) return Fail(reason, "PNG: no PNG signature");
+  try {
+    PngReader reader(data, size);
+    if (!reader.ready()) return Fail(reason, "PNG: out of memory");
+    PngSession& s = reader.session();
+    if (!ReadHeader(&s, Layout::kArgb)) return Fail(reason, reader.Why());
+    if (s.bitDepth != 8 || s.rowBytes != std::size_t{s.width} * 4) return Fail(reason, LayoutRefused(s));
+    if (!SizeFits(s.width, s.height, [&] { return std::int64_t{s.width} * s.height * 4; }, "PNG", reason))
+      return false;
+    const std::size_t count = std::size_t{s.width} * s.height;
+    auto* pixels = static_cast<std::uint8_t*>(AllocateUnchecked(count * 4));
+    if (!pixels) return Fail(reason, "PNG: out of memory");
+    if (!ReadInto(s, pixels, s.rowBytes)) {
+      Free(pixels);
+      return Fail(reason, reader.Why());
+    }
+    // c * a / 255, rounded to the nearest.
+    for (std::size_t i = 0; i < count; ++i) {
+      std::uint8_t* p = pixels + i * 4;
+      const unsigned a = p[3];
+      if (a == 255) continue;
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>((p[c] * a + 127) / 255);
+    }
+    picture.width = static_cast<std::int32_t>(s.width);
+    picture.height = static_cast<std::int32_t>(s.height);
+    picture.pixels = pixels;
+    picture.pixelBytes = static_cast<std::uint32_t>(count * 4);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return Fail(reason, "PNG: out of memory");
+  }
+}
+
+}  // namespace picture
+
 bool DecodePngArgb(const std::uint8_t* data, std::size_t size, std::int32_t& width, std::int32_t& height,
                    std::vector<std::uint32_t>& argb, std::string* reason) {
   width = height = 0;
@@ -253,8 +301,7 @@ bool DecodePngArgb(const std::uint8_t* data, std::size_t size, std::int32_t& wid
     if (!reader.ready()) return Fail(reason, "PNG: out of memory");
     PngSession& s = reader.session();
     if (!ReadHeader(&s, Layout::kArgb)) return Fail(reason, reader.Why());
-    if (s.bitDepth != 8 || s.rowBytes != std::size_t{s.width} * 4)
-      return Fail(reason, "PNG: unexpected pixel layout");
+    if (s.bitDepth != 8 || s.rowBytes != std::size_t{s.width} * 4) return Fail(reason, LayoutRefused(s));
     if (!picture::SizeFits(s.width, s.height, [&] { return std::int64_t{s.width} * s.height * 4; }, "PNG", reason))
       return false;
     argb.assign(std::size_t{s.width} * s.height, 0);

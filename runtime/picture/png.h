@@ -1,4 +1,5 @@
-// PNG data for animation objects and icons (through libpng).
+// PNG data for animation objects and icons (through libpng). The picture record of a
+// PNG (kind 8) is made by the decoder of every picture kind, DecodePictureBytes.
 #pragma once
 
 #include <cstddef>

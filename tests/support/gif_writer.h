@@ -28,9 +28,10 @@ struct GifLzwOptions {
 };
 
 // LZW-codes indexes (each below 2^minCodeSize) into a packed bit stream, without the
-// sub-block framing.
-inline std::vector<std::uint8_t> GifLzwEncode(const std::vector<std::uint8_t>& indexes, int minCodeSize,
-                                              const GifLzwOptions& options) {
+// sub-block framing. Indexes are bytes, or 16-bit for minimum code sizes above 8.
+template <class Index>
+std::vector<std::uint8_t> GifLzwEncode(const std::vector<Index>& indexes, int minCodeSize,
+                                       const GifLzwOptions& options) {
   std::vector<std::uint8_t> out;
   std::uint32_t bits = 0;
   int bitCount = 0;
@@ -66,7 +67,7 @@ inline std::vector<std::uint8_t> GifLzwEncode(const std::vector<std::uint8_t>& i
   if (options.clearFirst) put(clear);
   int fullFor = 0;  // codes sent since the table filled up
   int current = -1;
-  for (std::uint8_t index : indexes) {
+  for (const Index index : indexes) {
     if (current < 0) {
       current = index;
       continue;
@@ -114,6 +115,9 @@ struct GifImage {
   std::vector<GifRgb> localTable;     // empty: none; padded to a power of two
   bool interlaced = false;
   GifLzwOptions lzw;
+  // When not empty, written instead of indexes: indexes of 256 and more, which only a
+  // minimum code size above 8 can carry (set lzw.minCodeSize).
+  std::vector<std::uint16_t> wideIndexes;
 };
 
 class GifWriter {
@@ -179,15 +183,11 @@ class GifWriter {
       while ((1 << minCodeSize) < used) ++minCodeSize;
     }
     bytes.push_back(static_cast<std::uint8_t>(minCodeSize));
-    std::vector<std::uint8_t> ordered = image.indexes;
-    if (image.interlaced) {
-      ordered.clear();
-      for (int y : GifInterlacedRows(image.height)) {
-        auto row = image.indexes.begin() + static_cast<std::ptrdiff_t>(y) * image.width;
-        ordered.insert(ordered.end(), row, row + image.width);
-      }
+    if (image.wideIndexes.empty()) {
+      SubBlocks(GifLzwEncode(InDataOrder(image, image.indexes), minCodeSize, image.lzw), image.lzw.subBlock);
+    } else {
+      SubBlocks(GifLzwEncode(InDataOrder(image, image.wideIndexes), minCodeSize, image.lzw), image.lzw.subBlock);
     }
-    SubBlocks(GifLzwEncode(ordered, minCodeSize, image.lzw), image.lzw.subBlock);
     return *this;
   }
 
@@ -199,6 +199,17 @@ class GifWriter {
   std::vector<std::uint8_t> bytes;
 
  private:
+  // The indexes in the order the data carries them (interlaced: by passes).
+  template <class Index>
+  static std::vector<Index> InDataOrder(const GifImage& image, const std::vector<Index>& indexes) {
+    if (!image.interlaced) return indexes;
+    std::vector<Index> ordered;
+    for (int y : GifInterlacedRows(image.height)) {
+      auto row = indexes.begin() + static_cast<std::ptrdiff_t>(y) * image.width;
+      ordered.insert(ordered.end(), row, row + image.width);
+    }
+    return ordered;
+  }
   static int TableBits(const std::vector<GifRgb>& table) {
     int n = 0;
     while ((2u << n) < table.size()) ++n;

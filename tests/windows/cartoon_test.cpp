@@ -236,8 +236,8 @@ TEST_F(Cartoon, ChangesRepaintTheirAreaWithTheBackground) {
 TEST_F(Cartoon, GifFramesAndPngAlpha) {
   // Two frames of 4 × 2: all red, then its left half cleared to the transparent index.
   test::GifWriter gif(4, 2, {{255, 0, 0}, {0, 255, 0}, {0, 0, 0}, {0, 0, 0}});
-  gif.Control(0, 7, 3).Image(test::GifImage{0, 0, 4, 2, {0, 0, 0, 0, 0, 0, 0, 0}, {}, false, {}});
-  gif.Control(0, 20, 3).Image(test::GifImage{0, 0, 2, 2, {1, 3, 1, 3}, {}, false, {}});
+  gif.Control(0, 7, 3).Image(test::GifImage{0, 0, 4, 2, {0, 0, 0, 0, 0, 0, 0, 0}, {}, false, {}, {}});
+  gif.Control(0, 20, 3).Image(test::GifImage{0, 0, 2, 2, {1, 3, 1, 3}, {}, false, {}, {}});
   SetPicture(Bytes(gif.Finish()));
   Set(kScale, 10000);  // 40 × 20 on the stage
   const std::int32_t id = Create(0, 0);

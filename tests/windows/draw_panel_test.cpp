@@ -128,6 +128,36 @@ TEST_F(DrawPanel, BackPictureModesOnAndOffTheCopy) {
   }
 }
 
+// A PNG back picture with alpha lies over the back colour, on the screen and in the
+// auto-redraw copy alike.
+TEST_F(DrawPanel, PngBackPictureLiesOverTheBackColour) {
+  const QRgb mix = test::Over(kRed, 100, kBlue);
+  const std::string png = test::PngFile(test::HalfTransparent(20, 10, kRed, 100));
+  struct Row {
+    std::int32_t mode;
+    std::vector<std::pair<QPoint, QRgb>> pixels;
+  };
+  const Row rows[] = {
+      {0, {{{2, 2}, kBlue}, {{15, 5}, mix}, {{25, 5}, kBlue}, {{15, 15}, kBlue}}},
+      {1, {{{2, 2}, kBlue}, {{15, 5}, mix}, {{25, 15}, kBlue}, {{55, 35}, mix}}},
+  };
+  for (const Row& r : rows) {
+    for (const int autoRedraw : {0, 1}) {
+      DrawPanelUnit& panel = Load(60, 40, {{dp::kBackColour, Word(kBlueWord)}, {dp::kBackPictureMode, Word(r.mode)},
+                                           {dp::kAutoRedraw, Word(autoRedraw)}, {dp::kBackPicture, testing::Text(png)}});
+      const QImage shown = panel.Client()->grab().toImage();
+      const QImage drawing = panel.Drawing();
+      for (const auto& [at, expected] : r.pixels) {
+        EXPECT_TRUE(test::NearColour(shown.pixel(at), expected))
+            << "mode " << r.mode << " auto-redraw " << autoRedraw << " at " << at.x() << "," << at.y() << ": "
+            << std::hex << shown.pixel(at);
+        EXPECT_TRUE(test::NearColour(drawing.pixel(at), expected)) << "drawing, mode " << r.mode;
+      }
+      ResetWindows();
+    }
+  }
+}
+
 TEST_F(DrawPanel, BordersRestyleLiveAndEventsReportClientCoordinates) {
   struct Row {
     int border, edge;

@@ -9,6 +9,7 @@
 
 #include "forms/form_writer.h"
 #include "tests/support/gif_writer.h"
+#include "tests/support/qt_bmp.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk_literal.h"
 #include "windows/units/edit_box/edit_box.h"
@@ -280,6 +281,33 @@ TEST_F(EditPicBox, PrizePictureIsStretchedOrPlacedOnTheBackColour) {
   // An undecodable picture shows the back colour only.
   ASSERT_TRUE(LoadPic({{pp::kBackColour, Word(0x00008000)}, {pp::kPicture, Text("GIF89a broken")}}));
   EXPECT_EQ(Pic().Widget()->grab().toImage().pixel(5, 5), green);
+}
+
+// A PNG with alpha lies over the box's back colour: a fully transparent pixel shows the
+// colour, a half-transparent one a mix.
+TEST_F(EditPicBox, PngPictureLiesOverTheBackColour) {
+  const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 128, 0);
+  const QRgb mix = test::Over(red, 160, green);
+  const std::string png = test::PngFile(test::HalfTransparent(40, 20, red, 160));
+  struct Row {
+    int mode;
+    QPoint transparent, translucent, outside;  // outside: (-1, -1) when the picture covers the box
+  } rows[] = {
+      {0, {5, 5}, {30, 15}, {95, 35}},   // natural size at the top-left
+      {1, {20, 20}, {80, 20}, {-1, -1}},  // stretched over 100 x 40
+      {2, {40, 20}, {65, 20}, {95, 35}},  // centred at (30, 10)
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE("mode " + std::to_string(r.mode));
+    ASSERT_TRUE(LoadPic({{pp::kBackColour, Word(0x00008000)}, {pp::kDisplayMode, Word(r.mode)}, {pp::kPicture, Text(png)}}));
+    const QImage shown = Pic().Widget()->grab().toImage();
+    EXPECT_EQ(shown.pixel(r.transparent), green);
+    EXPECT_TRUE(test::NearColour(shown.pixel(r.translucent), mix)) << std::hex << shown.pixel(r.translucent);
+    if (r.outside.x() >= 0) {
+      EXPECT_EQ(shown.pixel(r.outside), green);
+    }
+    DestroyWindow(kWin);
+  }
 }
 
 TEST_F(EditPicBox, AnimatedGifStepsThroughItsFramesWhilePlaying) {

@@ -197,6 +197,65 @@ TEST_F(PicButton, PictureChoice) {
   }
 }
 
+// An egg as a PNG: fully transparent around a red egg, with a half-transparent red
+// square in the top-left corner, outside the egg.
+std::string EggPng() {
+  QImage image(kEggWidth, kEggHeight, QImage::Format_ARGB32);
+  image.fill(0u);
+  {
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(0, 0, 6, 6, QColor(255, 0, 0, 128));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgb(kRed));
+    p.drawEllipse(3, 2, kEggWidth - 6, kEggHeight - 4);
+  }
+  return test::PngFile(image);
+}
+
+// A PNG's fully transparent pixels are not part of the button, whatever the transparent
+// colour; the colour cuts only its opaque pixels. What is left of the button lies over
+// the green window.
+TEST_F(PicButton, PngCutByAlphaOverTheWindow) {
+  constexpr QRgb kGreen = 0xFF00FF00;
+  constexpr QPoint kTranslucent(2, 2), kClear(38, 28);
+  struct Row {
+    std::uint32_t transparentColour;
+    bool opaqueInside;  // the red egg is part of the button
+  } rows[] = {{0xFF000000, true}, {0x00FFFFFF, true}, {0x000000FF, false}};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(i);
+    Load({{10, Text(EggPng())}, {14, Word(static_cast<std::int32_t>(rows[i].transparentColour))}});
+    EXPECT_EQ(button_->Region().contains(kOpaque), rows[i].opaqueInside);
+    EXPECT_TRUE(button_->Region().contains(kTranslucent));
+    EXPECT_FALSE(button_->Region().contains(kClear));
+    EXPECT_EQ(button_->Widget()->mask(), button_->Region());
+
+    const QImage window = button_->Widget()->window()->grab().toImage();
+    const QRgb translucent = window.pixel(At(kTranslucent));
+    EXPECT_TRUE(test::NearColour(translucent, test::Over(kRed, 128, kGreen))) << std::hex << translucent;
+    EXPECT_EQ(window.pixel(At(kClear)), kGreen);
+    EXPECT_EQ(window.pixel(At(kOpaque)), rows[i].opaqueInside ? kRed : kGreen);
+
+    const struct {
+      QPoint at;
+      bool button;
+    } clicks[] = {{kTranslucent, true}, {kClear, false}, {kOpaque, rows[i].opaqueInside}};
+    for (const auto& click : clicks) {
+      Recorder::calls.clear();
+      QTest::mouseClick(window_, Qt::LeftButton, {}, At(click.at));
+      ASSERT_FALSE(Recorder::calls.empty());
+      const std::vector<int> order = Recorder::Order();
+      if (click.button) {
+        EXPECT_EQ(order, (std::vector<int>{kEggDownHandler, kClickedHandler})) << click.at.x() << "," << click.at.y();
+      } else {
+        EXPECT_EQ(order.front(), kWindowDownHandler) << click.at.x() << "," << click.at.y();
+      }
+    }
+    ResetWindows();
+  }
+}
+
 TEST_F(PicButton, NewPicturesRedrawOnlyWhenShown) {
   Load({{10, Text(EggBmp(kRed))}, {14, kWhite}});
   UnitValue picture;

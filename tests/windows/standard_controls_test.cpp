@@ -327,6 +327,29 @@ TEST_F(StandardControlTypes, LabelBackgroundsBordersAndEffectsAsDrawn) {
   }
 }
 
+// A PNG back picture with alpha lies over the label's back colour, or with no back
+// colour over the parent.
+TEST_F(StandardControlTypes, LabelPngBackPictureLiesOverWhatIsBeneath) {
+  namespace lp = label_property;
+  const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 128, 0), white = qRgb(255, 255, 255);
+  const std::string png = test::PngFile(test::HalfTransparent(40, 20, red, 90));
+  struct Row {
+    std::int32_t backColour;
+    QRgb beneath;
+  } rows[] = {{0x00008000, green}, {static_cast<std::int32_t>(0xFF000000), white}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::to_string(r.backColour));
+    const QImage shown = GrabLabel({{lp::kTitle, Text("")},
+                                    {lp::kBackColour, Word(r.backColour)},
+                                    {lp::kBackPicture, Text(png)},
+                                    {lp::kBackPictureMode, Word(0)}});
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixel(5, 5), r.beneath);
+    EXPECT_TRUE(test::NearColour(shown.pixel(30, 10), test::Over(red, 90, r.beneath))) << std::hex << shown.pixel(30, 10);
+    EXPECT_EQ(shown.pixel(60, 30), r.beneath);
+  }
+}
+
 // ---- The program's own windows ----
 
 struct Placed {

@@ -182,6 +182,38 @@ TEST(WindowUnit, BackgroundPainting) {
   }
 }
 
+// A PNG back picture with alpha lies over the back colour in every mode: its fully
+// transparent half shows the colour, its half-transparent half a mix.
+TEST(WindowUnit, PngBackPictureLiesOverTheBackColour) {
+  constexpr QRgb kRed = 0xFFFF0000, kBlue = 0xFF0000FF;
+  const QRgb mix = test::Over(kRed, 128, kBlue);
+  const PropertyValue png{0, 0, test::PngFile(test::HalfTransparent(30, 20, kRed, 128))};
+  struct Row {
+    int mode;
+    std::vector<std::pair<QPoint, QRgb>> pixels;
+  };
+  const Row rows[] = {
+      {0, {{{5, 5}, kBlue}, {{20, 10}, mix}, {{29, 19}, mix}, {{40, 10}, kBlue}, {{20, 30}, kBlue}}},
+      {1, {{{5, 5}, kBlue}, {{20, 10}, mix}, {{35, 25}, kBlue}, {{80, 90}, mix}, {{99, 99}, kBlue}}},
+      {2, {{{40, 45}, kBlue}, {{60, 50}, mix}, {{20, 50}, kBlue}, {{80, 50}, kBlue}}},
+      // Stretched to 100 x 100: columns 0-49 from the transparent half.
+      {3, {{{10, 10}, kBlue}, {{40, 90}, kBlue}, {{60, 10}, mix}, {{99, 99}, mix}}},
+  };
+  for (const Row& r : rows) {
+    Made m = Make(With({{wp::kBorder, Word(0)},
+                        {wp::kBackPicture, png},
+                        {wp::kBackPictureMode, Word(r.mode)},
+                        {wp::kBackColour, Word(0x00FF0000)}}));
+    const QImage image = m->Client()->grab().toImage();
+    ASSERT_EQ(image.size(), QSize(100, 100)) << "mode " << r.mode;
+    for (const auto& [at, expected] : r.pixels) {
+      EXPECT_TRUE(test::NearColour(image.pixel(at), expected))
+          << "mode " << r.mode << " at " << at.x() << "," << at.y() << ": " << std::hex << image.pixel(at) << " for "
+          << expected;
+    }
+  }
+}
+
 TEST(WindowUnit, ShapeMasks) {
   struct Row {
     int shape, width, height;

@@ -107,14 +107,18 @@ TEST(BmpDecode, Refusals) {
     Bytes file;
     const char* reason;
   } rows[] = {
-      {with([](Bytes& f) { Patch32(f, 30, 1); }), "BMP: compressed data is not read"},  // run-length, 8 bits
-      {with([](Bytes& f) { Patch32(f, 30, 2); }), "BMP: compressed data is not read"},  // run-length, 4 bits
-      {with([](Bytes& f) { Patch32(f, 30, 3); }), "BMP: compressed data is not read"},  // bit fields
+      {with([](Bytes& f) { Patch32(f, 30, 1); }), "BMP: RLE8 compression is not read"},
+      {with([](Bytes& f) { Patch32(f, 30, 2); }), "BMP: RLE4 compression is not read"},
+      {with([](Bytes& f) { Patch32(f, 30, 3); }), "BMP: bit fields are not read"},
+      {with([](Bytes& f) { Patch32(f, 30, 4); }), "BMP: an embedded JPEG is not read"},
+      {with([](Bytes& f) { Patch32(f, 30, 5); }), "BMP: an embedded PNG is not read"},
+      {with([](Bytes& f) { Patch32(f, 30, 6); }), "BMP: alpha bit fields are not read"},
+      {with([](Bytes& f) { Patch32(f, 30, 0x7FFFFFFF); }), "BMP: compression 2147483647 is not read"},
       {with([](Bytes& f) { f[28] = 16; }), "BMP: 16 bits per pixel are not read"},
       {with([](Bytes& f) { f[28] = 0; }), "BMP: 0 bits per pixel are not read"},
-      {with([](Bytes& f) { Patch32(f, 14, 12); }), "BMP: OS/2 bitmap headers are not read"},
-      {with([](Bytes& f) { Patch32(f, 18, 0); }), "BMP: zero or negative size"},
-      {with([](Bytes& f) { Patch32(f, 22, 0); }), "BMP: zero or negative size"},
+      {with([](Bytes& f) { Patch32(f, 14, 12); }), "BMP: 12-byte bitmap header (OS/2) is not read"},
+      {with([](Bytes& f) { Patch32(f, 18, 0); }), "BMP: 0 x 3 is no picture size"},
+      {with([](Bytes& f) { Patch32(f, 22, 0); }), "BMP: 4 x 0 is no picture size"},
       {with([](Bytes& f) { Patch32(f, 18, 16385); }), "BMP: 16385 x 3 is too large"},
       {with([](Bytes& f) { Patch32(f, 22, 0x80000000u); }), "BMP: 4 x 2147483648 is too large"},
       // Both sides allowed, but 16384 × 16384 × 3 bytes is past the byte limit.

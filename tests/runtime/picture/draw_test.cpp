@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -106,6 +107,47 @@ TEST(PreparePicture, MonochromeAndIcon) {
   delete icon.icon;
 }
 
+// A kind-8 record from premultiplied 0xAARRGGBB pixels, top-down.
+Picture* PngPicture(int width, int height, const std::vector<std::uint32_t>& argb) {
+  auto* p = new Picture;
+  p->kind = PictureKind::kPng;
+  p->width = width;
+  p->height = height;
+  p->pixelBytes = static_cast<std::uint32_t>(argb.size() * 4);
+  p->pixels = static_cast<std::uint8_t*>(Allocate(p->pixelBytes));
+  std::memcpy(p->pixels, argb.data(), p->pixelBytes);
+  return p;
+}
+
+// A PNG record keeps its alpha only when a pixel is short of opaque; a block smaller
+// than its size calls for is not drawn.
+TEST(PreparePicture, PngWithAndWithoutAlpha) {
+  struct Row {
+    std::vector<std::uint32_t> argb;
+    QImage::Format format;
+  } rows[] = {
+      {{0xFF102030, 0x80400000, 0x00000000, 0xFFFFFFFF}, QImage::Format_ARGB32_Premultiplied},
+      {{0xFF102030, 0xFF405060, 0xFF000000, 0xFEFEFEFE}, QImage::Format_ARGB32_Premultiplied},
+      {{0xFF102030, 0xFF405060, 0xFF000000, 0xFFFFFFFF}, QImage::Format_RGB32},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    Picture* p = PngPicture(2, 2, rows[i].argb);
+    PreparedPicture prepared;
+    ASSERT_TRUE(PreparePicture(p, prepared));
+    EXPECT_EQ(prepared.kind, PictureKind::kPng);
+    EXPECT_EQ(prepared.image.format(), rows[i].format);
+    EXPECT_EQ(HasAlpha(prepared), rows[i].format != QImage::Format_RGB32);
+    for (int k = 0; k < 4; ++k) {
+      const QRgb stored = reinterpret_cast<const QRgb*>(prepared.image.constScanLine(k / 2))[k % 2];
+      EXPECT_EQ(stored, rows[i].argb[static_cast<std::size_t>(k)]) << "pixel " << k;
+    }
+    p->pixelBytes -= 1;
+    EXPECT_FALSE(PreparePicture(p, prepared));
+    Release(p);
+  }
+}
+
 QImage Canvas(int w, int h, QRgb fill) {
   QImage c(w, h, QImage::Format_RGB32);
   c.fill(fill);
@@ -157,6 +199,71 @@ TEST(DrawPicture, CopiesStretchesAndKeepsTransparentPixelsOut) {
   Release(p);
 }
 
+// A PNG with alpha is laid over what is drawn beneath, copied or with a transparent
+// colour; the transparent colour leaves out only its opaque pixels.
+TEST(DrawPicture, PngAlphaLiesOverTheTarget) {
+  // Opaque red, half-transparent red (premultiplied), clear, opaque white.
+  Picture* p = PngPicture(4, 1, {0xFFFF0000, 0x80800000, 0x00000000, 0xFFFFFFFF});
+  PreparedPicture prepared;
+  ASSERT_TRUE(PreparePicture(p, prepared));
+  const QRgb green = 0xFF00FF00, mix = qRgb(128, 127, 0);
+  struct Row {
+    int rasterOp;
+    QRgb expected[4];
+  } rows[] = {
+      {0, {0xFFFF0000, mix, green, 0xFFFFFFFF}},
+      {-0xFFFFFF, {0xFFFF0000, mix, green, green}},  // white keyed out
+      {-0x0000FF, {green, mix, green, 0xFFFFFFFF}},  // red keyed out; the half-transparent red stays
+  };
+  for (const Row& r : rows) {
+    QImage canvas = Canvas(4, 1, green);
+    {
+      QPainter painter(&canvas);
+      DrawPicture(painter, prepared, 0, 0, -1, -1, r.rasterOp);
+    }
+    for (int x = 0; x < 4; ++x) {
+      const QRgb got = canvas.pixel(x, 0);
+      EXPECT_LE(std::abs(qRed(got) - qRed(r.expected[x])) + std::abs(qGreen(got) - qGreen(r.expected[x])) +
+                    std::abs(qBlue(got) - qBlue(r.expected[x])),
+                2)
+          << "raster op " << r.rasterOp << ", pixel " << x << ": " << std::hex << got;
+    }
+  }
+  Release(p);
+}
+
+// The back colour and a back picture: an opaque picture covers its part and the colour
+// fills the rest; a picture with alpha lies over the colour.
+TEST(PaintBack, ColourBeneathAPictureWithAlpha) {
+  Picture* opaque = PngPicture(2, 1, {0xFFFF0000, 0xFFFF0000});
+  Picture* alpha = PngPicture(2, 1, {0xFFFF0000, 0x00000000});
+  PreparedPicture prepared[2];
+  ASSERT_TRUE(PreparePicture(opaque, prepared[0]));
+  ASSERT_TRUE(PreparePicture(alpha, prepared[1]));
+  const QColor blue(0, 0, 255);
+  struct Row {
+    const PreparedPicture* picture;
+    int mode;
+    QRgb expected[4];  // the row of a 4 x 1 area
+  } rows[] = {
+      {nullptr, 0, {0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF}},
+      {&prepared[0], 0, {0xFFFF0000, 0xFFFF0000, 0xFF0000FF, 0xFF0000FF}},
+      {&prepared[1], 0, {0xFFFF0000, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF}},
+      {&prepared[1], 1, {0xFFFF0000, 0xFF0000FF, 0xFFFF0000, 0xFF0000FF}},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    QImage canvas = Canvas(4, 1, 0xFF00FF00);
+    {
+      QPainter painter(&canvas);
+      PaintBack(painter, rows[i].picture, rows[i].mode, QSize(4, 1), QRect(0, 0, 4, 1), QRegion(0, 0, 4, 1), blue);
+    }
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(canvas.pixel(x, 0), rows[i].expected[x]) << "pixel " << x;
+  }
+  Release(opaque);
+  Release(alpha);
+}
+
 // An egg: an ellipse of varied colours on a white background.
 QImage Egg(int w, int h) {
   QImage egg = Canvas(w, h, 0xFFFFFFFF);
@@ -198,6 +305,33 @@ TEST(RegionFromBitmap, EmptyAndManyRuns) {
   QImage blue = Canvas(4, 1, 0xFF0000FF);
   blue.setPixel(1, 0, 0xFFFF0000);
   EXPECT_EQ(RegionFromBitmap(blue, 0xFF0000), QRegion(1, 0, 1, 1));
+}
+
+// In an image with alpha, clear pixels are outside with or without a transparent
+// colour, and the colour cuts only opaque pixels of it.
+TEST(RegionFromBitmap, AlphaCutsClearPixels) {
+  // Premultiplied: opaque white, clear, half-transparent white, opaque red, faint red.
+  QImage image(5, 1, QImage::Format_ARGB32_Premultiplied);
+  const QRgb pixels[5] = {0xFFFFFFFF, 0x00000000, 0x80808080, 0xFFFF0000, 0x01010000};
+  for (int x = 0; x < 5; ++x) reinterpret_cast<QRgb*>(image.scanLine(0))[x] = pixels[x];
+  struct Row {
+    std::uint32_t transparentColour;
+    bool inside[5];
+  } rows[] = {
+      {kNoColour, {true, false, true, true, true}},
+      {0xFFFFFF, {false, false, true, true, true}},
+      {0x0000FF, {true, false, true, false, true}},
+      {0x000000, {true, false, true, true, true}},  // black: the clear pixel is outside for its alpha
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const QRegion region = RegionFromBitmap(image, rows[i].transparentColour);
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(region.contains(QPoint(x, 0)), rows[i].inside[x]) << "row " << i << ", " << x;
+  }
+  // A straight ARGB image is read with its alpha too.
+  QImage straight(2, 1, QImage::Format_ARGB32);
+  straight.setPixel(0, 0, 0x00FFFFFF);
+  straight.setPixel(1, 0, 0xFF000000);
+  EXPECT_EQ(RegionFromBitmap(straight, kNoColour), QRegion(1, 0, 1, 1));
 }
 
 }  // namespace

@@ -194,6 +194,46 @@ TEST(GifAnimation, StreamBreakingOff) {
   }
 }
 
+// A frame whose data gives no pixel ends the animation before it is shown: the frame
+// before stays on the screen as it was, its disposal not applied. A frame at code size
+// 11 is shown like any other.
+TEST(GifAnimation, FrameWithoutPixelsEndsTheAnimation) {
+  struct Row {
+    int minCodeSize;
+    std::vector<std::uint8_t> data;
+    std::size_t frames;
+    std::vector<std::uint32_t> screen;  // once Next says no
+  } rows[] = {
+      {12, {0x4C, 0x01}, 1, {R, R}},
+      {0, {0x4C, 0x01}, 1, {R, R}},
+      {2, {0x0D}, 1, {R, R}},  // the end code first
+      {2, {0x34}, 1, {R, R}},  // clear, then a code the table does not hold
+      {2, {}, 1, {R, R}},      // no data
+      // clear, index 1, end: the second frame paints one pixel on the cleared screen
+      {2, {0x4C, 0x01}, 2, {R, T}},
+      {11, {0x00, 0x18, 0x80}, 1, {R, R}},              // clear, end
+      {11, {0x00, 0x28, 0x00, 0x01, 0x08}, 2, {G, T}},  // clear, index 2, end
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    GifWriter writer(2, 1, kColours);
+    writer.Control(2, 5).Image(GifPlainImage(2, 1, {1, 1}));  // red, then restore to background
+    writer.bytes.insert(writer.bytes.end(), {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0});
+    writer.bytes.push_back(static_cast<std::uint8_t>(rows[i].minCodeSize));
+    if (!rows[i].data.empty()) writer.bytes.push_back(static_cast<std::uint8_t>(rows[i].data.size()));
+    writer.bytes.insert(writer.bytes.end(), rows[i].data.begin(), rows[i].data.end());
+    writer.bytes.push_back(0);
+    const std::vector<std::uint8_t> bytes = writer.Finish();
+    GifAnimation animation;
+    ASSERT_TRUE(animation.Open(bytes.data(), bytes.size()));
+    GifFrame frame;
+    std::size_t frames = 0;
+    while (frames < 3 && animation.Next(frame)) ++frames;
+    EXPECT_EQ(frames, rows[i].frames);
+    EXPECT_EQ(animation.screen(), rows[i].screen) << "after Next said no";
+  }
+}
+
 // Hundreds of frames, one after the other, the screen the only picture kept.
 TEST(GifAnimation, ManyFrames) {
   GifWriter writer(16, 16, GifPalette(256));

@@ -73,6 +73,19 @@ std::vector<Seed> Seeds() {
     bytes.resize(bytes.size() - 40);  // the second frame's data runs past the end
     seeds.push_back({"cut-short", bytes, 2});
   }
+  {
+    // Minimum code size 11, as some files carry it: a first frame of four colours and a
+    // second whose indexes reach past every colour table.
+    GifWriter w(16, 12, GifPalette(4));
+    GifImage first = GifPlainImage(16, 12, GifNoise(192, 4, 10));
+    first.lzw.minCodeSize = 11;
+    w.Control(1, 4).Image(first);
+    GifImage second = GifPlainImage(8, 6, {}, 4, 3);
+    for (int i = 0; i < 48; ++i) second.wideIndexes.push_back(static_cast<std::uint16_t>(i * 41 % 2048));
+    second.lzw.minCodeSize = 11;
+    w.Control(0, 4, 2).Image(second);
+    seeds.push_back({"code-size-11", w.Finish(), 2});
+  }
   return seeds;
 }
 

@@ -232,20 +232,19 @@ TEST(GifPicture, HandMadeCodeStreams) {
       {{{4, 3}, {1, 3}, {2, 3}, {7, 3}, {5, 4}}, 2, {1, 2, 2, 2, 0, 0, 0, 0}},  // KwKwK again
       // out of range: 7 when 6 is the next free entry
       {{{4, 3}, {1, 3}, {7, 3}, {1, 3}, {5, 3}}, 2, {1, 0, 0, 0, 0, 0, 0, 0}},
-      // a first code that is not a plain index, at the start and after a clear
-      {{{4, 3}, {6, 3}, {1, 3}, {5, 3}}, 2, {0, 0, 0, 0, 0, 0, 0, 0}},
+      // a first code after a clear that is not a plain index
       {{{4, 3}, {3, 3}, {2, 3}, {4, 3}, {7, 3}, {1, 3}}, 2, {3, 2, 0, 0, 0, 0, 0, 0}},
       // no clear at the start; a clear in the middle restarts the table
       {{{3, 3}, {3, 3}, {4, 3}, {2, 3}, {6, 3}, {5, 3}}, 2, {3, 3, 2, 2, 2, 0, 0, 0}},
-      // the end code first, and more pixels than the image has
-      {{{5, 3}, {1, 3}}, 2, {0, 0, 0, 0, 0, 0, 0, 0}},
+      // more pixels than the image has
       {{{4, 3}, {1, 3}, {6, 3}, {7, 3}, {8, 4}, {5, 4}}, 2, {1, 1, 1, 1, 1, 1, 1, 1}},
       // missing end code: the data simply ends
       {{{4, 3}, {3, 3}, {2, 3}, {1, 3}}, 2, {3, 2, 1, 0, 0, 0, 0, 0}},
-      // minimum code sizes no encoder may use
-      {{{2, 2}, {1, 2}, {3, 2}}, 1, {0, 0, 0, 0, 0, 0, 0, 0}},
-      {{{512, 10}, {1, 10}, {513, 10}}, 9, {0, 0, 0, 0, 0, 0, 0, 0}},
-      {{{4, 3}, {1, 3}, {5, 3}}, 12, {0, 0, 0, 0, 0, 0, 0, 0}},
+      // minimum code sizes above 8: clear 2^min, end 2^min + 1, codes of min + 1 bits
+      {{{512, 10}, {1, 10}, {513, 10}}, 9, {1, 0, 0, 0, 0, 0, 0, 0}},
+      {{{2048, 12}, {3, 12}, {2, 12}, {2050, 12}, {2049, 12}}, 11, {3, 2, 3, 2, 0, 0, 0, 0}},
+      // clear codes before the first index
+      {{{4, 3}, {4, 3}, {4, 3}, {2, 3}, {5, 3}}, 2, {2, 0, 0, 0, 0, 0, 0, 0}},
   };
   int i = 0;
   for (const Row& r : rows) {
@@ -270,9 +269,10 @@ TEST(GifPicture, ImageDataEndingEarly) {
   } rows[] = {
       {std::vector<std::uint8_t>(whole.begin(), whole.begin() + dataStart + 1 + 100), "stream ends in a sub-block"},
       {std::vector<std::uint8_t>(whole.begin(), whole.begin() + dataStart + 256 + 1), "stream ends after a sub-block"},
-      {std::vector<std::uint8_t>(whole.begin(), whole.begin() + dataStart), "stream ends before the data"},
-      {std::vector<std::uint8_t>(whole.begin(), whole.begin() + dataStart - 1), "no code size"},
+      // 24 bits: the clear code and the first index at 9 bits
+      {std::vector<std::uint8_t>(whole.begin(), whole.begin() + dataStart + 1 + 3), "stream ends after 3 bytes of data"},
   };
+  // (A stream that ends before the data gives no pixel: see FirstImageWithoutPixels.)
   // And a stream that closes its data early: a sub-block terminator after 300 bytes.
   std::vector<std::uint8_t> closed(whole.begin(), whole.begin() + dataStart + 256);
   closed.insert(closed.end(), {45});
@@ -298,6 +298,149 @@ TEST(GifPicture, ImageDataEndingEarly) {
   EXPECT_GT(decoded, 150u) << "301 bytes of data hold about 200 codes";
   EXPECT_EQ(std::vector<std::uint8_t>(got.indexes.begin() + static_cast<long>(decoded), got.indexes.end()),
             std::vector<std::uint8_t>(indexes.size() - decoded, 0));
+}
+
+// Image data from which not one pixel comes: the record is refused with a reason that
+// names what was wrong, and an animation shows no frame of it.
+TEST(GifPicture, FirstImageWithoutPixels) {
+  auto stream = [](int minCodeSize, std::vector<std::uint8_t> data, bool terminated = true) {
+    std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 2, 0, 0x81, 0, 0};
+    for (int c = 0; c < 4; ++c) gif.insert(gif.end(), {static_cast<std::uint8_t>(c * 60), 0, 0});
+    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 4, 0, 2, 0, 0});
+    if (minCodeSize >= 0) gif.push_back(static_cast<std::uint8_t>(minCodeSize));
+    if (!data.empty()) gif.push_back(static_cast<std::uint8_t>(data.size()));
+    gif.insert(gif.end(), data.begin(), data.end());
+    if (terminated) gif.insert(gif.end(), {0, 0x3B});
+    return gif;
+  };
+  const std::vector<std::uint8_t> somePixels = {0x4C, 0x01};  // clear, 1, end at min code size 2
+  struct Row {
+    std::vector<std::uint8_t> bytes;
+    const char* reason;
+  } rows[] = {
+      {stream(0, somePixels), "GIF: LZW minimum code size 0 is not read"},
+      {stream(1, somePixels), "GIF: LZW minimum code size 1 is not read"},
+      {stream(12, somePixels), "GIF: LZW minimum code size 12 is not read"},
+      {stream(13, somePixels), "GIF: LZW minimum code size 13 is not read"},
+      {stream(255, somePixels), "GIF: LZW minimum code size 255 is not read"},
+      {stream(-1, {}, false), "GIF: first image has no image data"},
+      {stream(2, {}), "GIF: first image data is cut short before its first pixel"},
+      {stream(2, {}, false), "GIF: first image data is cut short before its first pixel"},
+      {stream(2, {0x24}), "GIF: first image data is cut short before its first pixel"},  // clear, clear, 2 bits
+      {stream(2, {0x0D}), "GIF: first image data ends before its first pixel"},          // end code
+      {stream(2, {0x34}), "GIF: first image data starts with a bad LZW code"},            // clear, then 6
+      {stream(2, {0x07}), "GIF: first image data starts with a bad LZW code"},            // 7 first
+      {stream(11, {0x00, 0x18, 0x80}), "GIF: first image data ends before its first pixel"},  // clear, end
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i) + ": " + rows[i].reason);
+    auto d = DecodeGif(rows[i].bytes);
+    EXPECT_FALSE(d->ok);
+    EXPECT_EQ(d->reason, rows[i].reason);
+    EXPECT_EQ(d->picture.pixels, nullptr);
+    const GifPlayed played = PlayGif(rows[i].bytes);
+    EXPECT_TRUE(played.opened);
+    EXPECT_TRUE(played.frames.empty());
+  }
+  EXPECT_TRUE(DecodeGif(stream(2, somePixels))->ok);
+  EXPECT_EQ(GifRecordOf(DecodeGif(stream(2, somePixels))->picture).indexes,
+            (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// Minimum code sizes 9 to 11, which some files carry though their colours need fewer:
+// the table starts further up and has room for fewer entries before it is full, and
+// the first codes are wider. Every pixel comes out as written.
+TEST(GifPicture, MinimumCodeSizesAboveEight) {
+  constexpr int kNever = INT_MAX;
+  std::vector<std::uint8_t> flat(150 * 90, 3);
+  struct Row {
+    int minCodeSize, width, height, colours;
+    const std::vector<std::uint8_t>* fixed;  // else noise
+    bool interlaced;
+    int clearAfterFull;
+  } rows[] = {
+      {11, 4, 2, 4, nullptr, false, -1},    // as small as the files that carry 11
+      {11, 123, 77, 4, nullptr, false, -1},
+      {11, 200, 200, 256, nullptr, false, -1},  // 2046 entries a table: full again and again
+      {11, 200, 200, 256, nullptr, false, kNever},  // and kept full at 12 bits to the end
+      {11, 150, 90, 4, &flat, false, -1},
+      {11, 61, 29, 16, nullptr, true, -1},
+      {10, 123, 77, 16, nullptr, false, -1},
+      {10, 200, 200, 256, nullptr, false, 300},
+      {9, 123, 77, 256, nullptr, false, -1},
+      {9, 40, 33, 2, nullptr, true, kNever},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& r = rows[i];
+    SCOPED_TRACE("row " + std::to_string(i) + ": code size " + std::to_string(r.minCodeSize));
+    const std::size_t count = static_cast<std::size_t>(r.width) * r.height;
+    const std::vector<std::uint8_t> indexes = r.fixed ? *r.fixed : GifNoise(count, r.colours, 60 + i);
+    GifImage image = GifPlainImage(r.width, r.height, indexes);
+    image.interlaced = r.interlaced;
+    image.lzw.minCodeSize = r.minCodeSize;
+    image.lzw.clearAfterFull = r.clearAfterFull;
+    const std::vector<GifRgb> palette = GifPalette(r.colours);
+    GifWriter writer(r.width, r.height, palette);
+    writer.Image(image);
+    const std::vector<std::uint8_t> bytes = writer.Finish();
+    ASSERT_EQ(bytes[13 + 3 * (2 << (bytes[10] & 7)) + 10], r.minCodeSize) << "the code size the stream carries";
+    auto d = DecodeGif(bytes);
+    ASSERT_TRUE(d->ok) << d->reason;
+    const GifRecordImage got = GifRecordOf(d->picture);
+    ASSERT_EQ(got.indexes.size(), count);
+    std::size_t firstWrong = 0;
+    while (firstWrong < count && got.indexes[firstWrong] == indexes[firstWrong]) ++firstWrong;
+    EXPECT_EQ(firstWrong, count) << "first wrong pixel";
+    const GifPlayed played = PlayGif(bytes);
+    ASSERT_EQ(played.screens.size(), 1u);
+    for (std::size_t p = 0; p < count; ++p)
+      ASSERT_EQ(played.screens[0][p], GifArgb(palette[indexes[p]])) << "pixel " << p;
+  }
+}
+
+// Indexes of 256 and more lie past every colour table and show as opaque black, as
+// indexes past a shorter table do; the record writes them as a byte past the table
+// that is not the transparent index, or 0 when the table is full.
+TEST(GifPicture, IndexesPastEveryColourTable) {
+  const std::vector<std::uint16_t> wide = {0, 1, 2, 3, 256, 300, 511, 5};
+  struct Row {
+    int tableSize, minCodeSize, transparentIndex;
+    std::vector<std::uint8_t> record;  // the record's indexes
+  } rows[] = {
+      {4, 9, -1, {0, 1, 2, 3, 255, 255, 255, 5}},
+      {4, 9, 255, {0, 1, 2, 3, 254, 254, 254, 5}},
+      {8, 11, 255, {0, 1, 2, 3, 254, 254, 254, 5}},
+      {4, 10, 5, {0, 1, 2, 3, 255, 255, 255, 5}},
+      {256, 9, -1, {0, 1, 2, 3, 0, 0, 0, 5}},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& r = rows[i];
+    SCOPED_TRACE("row " + std::to_string(i));
+    const std::vector<GifRgb> table = GifPalette(r.tableSize, 3);
+    GifImage image = GifPlainImage(4, 2, {});
+    image.wideIndexes = wide;
+    image.lzw.minCodeSize = r.minCodeSize;
+    GifWriter writer(4, 2, table);
+    if (r.transparentIndex >= 0) writer.Control(0, 0, r.transparentIndex);
+    writer.Image(image);
+    const std::vector<std::uint8_t> bytes = writer.Finish();
+    auto d = DecodeGif(bytes);
+    ASSERT_TRUE(d->ok) << d->reason;
+    const GifRecordImage got = GifRecordOf(d->picture);
+    EXPECT_EQ(got.indexes, r.record);
+    // The animation: each pixel in its colour, the transparent index left unpainted
+    // (transparent on a new screen), past the table opaque black.
+    const GifPlayed played = PlayGif(bytes);
+    ASSERT_EQ(played.screens.size(), 1u);
+    for (std::size_t p = 0; p < wide.size(); ++p) {
+      const int index = wide[p];
+      std::uint32_t want = 0xFF000000u;
+      if (index < 256 && index == r.transparentIndex) want = 0;
+      else if (index < r.tableSize) want = GifArgb(table[static_cast<std::size_t>(index)]);
+      else if (index >= 256 && r.tableSize == 256) want = GifArgb(table[0]);
+      EXPECT_EQ(played.screens[0][p], want) << "pixel " << p << ", index " << index;
+    }
+  }
 }
 
 TEST(GifPicture, RefusedStreams) {

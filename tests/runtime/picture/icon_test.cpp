@@ -133,12 +133,13 @@ TEST(IconDecode, Refusals) {
       {with([](Bytes& f) { Patch32(f, 18, 5000); }), "icon: image lies outside the file"},
       {with([](Bytes& f) { Patch32(f, 14, 0); }), "icon: image lies outside the file"},
       {with([](Bytes& f) { f.resize(20); }), "icon: directory is cut short"},
-      {with([](Bytes& f) { Patch32(f, kImage, 12); }), "icon: image header is cut short"},
-      {with([](Bytes& f) { Patch32(f, kImage + 16, 1); }), "icon: compressed images are not read"},
+      {with([](Bytes& f) { Patch32(f, kImage, 12); }), "icon: 12-byte image header is not read"},
+      {with([](Bytes& f) { f.resize(kImage + 30); Patch32(f, 14, 30); }), "icon: image header is cut short"},
+      {with([](Bytes& f) { Patch32(f, kImage + 16, 1); }), "icon: bitmap compression 1 is not read"},
       {with([](Bytes& f) { f[kImage + 14] = 16; }), "icon: 16 bits per pixel are not read"},
       {with([](Bytes& f) { Patch32(f, kImage + 4, 16385); }), "icon: 16385 x 2 is too large"},
-      {with([](Bytes& f) { Patch32(f, kImage + 4, 0); }), "icon: zero or negative size"},
-      {with([](Bytes& f) { Patch32(f, kImage + 8, 1); }), "icon: zero or negative size"},  // halved: 0
+      {with([](Bytes& f) { Patch32(f, kImage + 4, 0); }), "icon: 0 x 2 is no picture size"},
+      {with([](Bytes& f) { Patch32(f, kImage + 8, 1); }), "icon: 4 x 0 is no picture size"},  // halved: 0
       {with([](Bytes& f) { Patch32(f, kImage + 4, 16384), Patch32(f, kImage + 8, 32768); }),
        "icon: 16384 x 16384 is too large"},
       {with([](Bytes& f) { Patch32(f, kImage + 8, 40); }), "icon: image data is cut short"},
@@ -151,6 +152,12 @@ TEST(IconDecode, Refusals) {
     EXPECT_FALSE(d);
     EXPECT_EQ(d.reason, rows[i].reason);
   }
+  // A cursor file's refusals name the cursor.
+  Bytes cursor = with([](Bytes& f) { Patch32(f, kImage + 16, 3); });
+  cursor[2] = 2;
+  Decoded d = Decode(cursor);
+  EXPECT_FALSE(d);
+  EXPECT_EQ(d.reason, "cursor: bitmap compression 3 is not read");
 }
 
 }  // namespace

@@ -116,12 +116,12 @@ TEST(PcxDecode, Refusals) {
     const char* reason;
   } rows[] = {
       {Bytes(good.begin(), good.begin() + 128), "PCX: header is cut short"},
-      {with([&](Bytes& f) { setWord(f, 4, 6); }), "PCX: window has a negative size"},   // xmin > xmax
-      {with([&](Bytes& f) { setWord(f, 6, 9); }), "PCX: window has a negative size"},   // ymin > ymax
-      {with([&](Bytes& f) { f[65] = 3; }), "PCX: only single-plane pictures are read"},
-      {with([&](Bytes& f) { f[65] = 0; }), "PCX: only single-plane pictures are read"},
-      {with([&](Bytes& f) { setWord(f, 66, 5); }), "PCX: scan lines are shorter than the width"},
-      {with([&](Bytes& f) { setWord(f, 66, 0); }), "PCX: scan lines are shorter than the width"},
+      {with([&](Bytes& f) { setWord(f, 4, 6); }), "PCX: window 6,0 to 5,3 is empty"},
+      {with([&](Bytes& f) { setWord(f, 6, 9); }), "PCX: window 0,9 to 5,3 is empty"},
+      {with([&](Bytes& f) { f[65] = 3; }), "PCX: 3 colour planes are not read"},
+      {with([&](Bytes& f) { f[65] = 0; }), "PCX: 0 colour planes are not read"},
+      {with([&](Bytes& f) { setWord(f, 66, 5); }), "PCX: scan lines of 5 bytes are shorter than the width 6"},
+      {with([&](Bytes& f) { setWord(f, 66, 0); }), "PCX: scan lines of 0 bytes are shorter than the width 6"},
       {with([&](Bytes& f) { setWord(f, 8, 16384), setWord(f, 66, 16386); }), "PCX: 16385 x 4 is too large"},
       {with([&](Bytes& f) { setWord(f, 10, 16000); }), "PCX: pixel data is cut short"},
       {with([&](Bytes& f) { f.resize(f.size() - 769); }), "PCX: the 256-colour palette is missing"},
@@ -138,7 +138,7 @@ TEST(PcxDecode, Refusals) {
   Bytes planes = WritePcx(8, 2, Indexes(8, 2, 2), {}, {.bits = 1, .version = 3, .planes = 4});
   Decoded d = Decode(planes);
   EXPECT_FALSE(d);
-  EXPECT_EQ(d.reason, "PCX: only single-plane pictures are read");
+  EXPECT_EQ(d.reason, "PCX: 4 colour planes are not read");
 }
 
 }  // namespace

@@ -46,7 +46,9 @@ TEST(DetectPictureKind, FirstBytesInTableOrder) {
       {{0x0A, 3, 1, 1, 0, 0}, PictureKind::kPcx1},
       {{0x0A, 5, 1, 1, 0, 0}, PictureKind::kNone},  // 1 bit only with version 3
       {{0x0A, 3, 1, 4, 0, 0}, PictureKind::kNone},
-      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, PictureKind::kNone},  // PNG has its own path
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, PictureKind::kPng},
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, 0}, PictureKind::kNone},
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A}, PictureKind::kNone},  // 7 bytes of the signature
       {{0, 0, 0, 0, 0, 0}, PictureKind::kNone},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -57,16 +59,22 @@ TEST(DetectPictureKind, FirstBytesInTableOrder) {
 
 TEST(DetectPictureKind, FiveBytesAreNeverAPicture) {
   const Bytes heads[] = {
-      {0xFF, 0xD8, 0xFF, 0xE0, 0}, {'B', 'M', 0, 0, 0}, {0, 0, 1, 0, 1}, {0, 0, 2, 0, 1},
-      {'G', 'I', 'F', '8', '9'},   {0x0A, 5, 1, 8, 0},  {0x0A, 3, 1, 1, 0},
+      {0xFF, 0xD8, 0xFF, 0xE0, 0}, {'B', 'M', 0, 0, 0}, {0, 0, 1, 0, 1},     {0, 0, 2, 0, 1},
+      {'G', 'I', 'F', '8', '9'},   {0x0A, 5, 1, 8, 0},  {0x0A, 3, 1, 1, 0}, {0x89, 'P', 'N', 'G', '\r'},
   };
+  const char* reasons[] = {"no picture data",
+                           "picture data too short to tell its kind (1 byte)",
+                           "picture data too short to tell its kind (2 bytes)",
+                           "picture data too short to tell its kind (3 bytes)",
+                           "picture data too short to tell its kind (4 bytes)",
+                           "picture data too short to tell its kind (5 bytes)"};
   for (std::size_t i = 0; i < std::size(heads); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));
     for (std::size_t n = 0; n <= 5; ++n) {
       EXPECT_EQ(DetectPictureKind(heads[i].data(), n), PictureKind::kNone) << n << " bytes";
       std::string reason;
       EXPECT_EQ(DecodePictureBytes(heads[i].data(), n, &reason), nullptr) << n << " bytes";
-      EXPECT_EQ(reason, "fewer than 6 bytes");
+      EXPECT_EQ(reason, reasons[n]);
     }
   }
   EXPECT_EQ(DetectPictureKind(nullptr, 100), PictureKind::kNone);
@@ -86,6 +94,8 @@ TEST(DecodePictureBytes, DispatchesByKind) {
       {WriteIconFile(2, {{.image = IconBitmap(3, 2, 24, Pattern(3, 2))}}), PictureKind::kCursor, 3, 2},
       {WritePcx(3, 2, indexes, palette), PictureKind::kPcx8, 3, 2},
       {WritePcx(3, 2, {1, 0, 1, 0, 1, 0}, {}, {.bits = 1, .version = 3}), PictureKind::kPcx1, 3, 2},
+      {WritePng(3, 2, PngSamples(Pattern(3, 2), true), {.colourType = PNG_COLOR_TYPE_RGB_ALPHA}), PictureKind::kPng, 3,
+       2},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE("row " + std::to_string(i));
@@ -95,6 +105,22 @@ TEST(DecodePictureBytes, DispatchesByKind) {
     EXPECT_EQ(d->width, rows[i].width);
     EXPECT_EQ(d->height, rows[i].height);
     EXPECT_EQ(PixelsOf(*d.picture).size(), 6u) << "block size matches the kind";
+  }
+}
+TEST(DecodePictureBytes, UnknownKindsNameTheirFirstBytes) {
+  struct Row {
+    Bytes bytes;
+    const char* reason;
+  } rows[] = {
+      {{'R', 'I', 'F', 'F', 0x24, 0}, "unknown kind of picture (first bytes 52 49 46 46 24 00)"},
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, 0, 0}, "unknown kind of picture (first bytes 89 50 4E 47 0D 0A)"},
+      {{0, 0, 0, 0, 0, 0, 0}, "unknown kind of picture (first bytes 00 00 00 00 00 00)"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    Decoded d = Decode(rows[i].bytes);
+    EXPECT_FALSE(d);
+    EXPECT_EQ(d.reason, rows[i].reason);
   }
 }
 

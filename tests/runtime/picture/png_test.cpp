@@ -116,7 +116,9 @@ TEST(PngDecode, PictureLayoutByColourTypeAndDepth) {
   }
 }
 
-TEST(PngDecode, ArgbLayoutByColourTypeAndDepth) {
+// The ARGB layout, and the picture record that units show (kind 8): the same pixels,
+// premultiplied.
+TEST(PngDecode, ArgbLayoutAndPictureRecordByColourTypeAndDepth) {
   const std::vector<PngCase> cases = Cases();
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const PngCase& k = cases[i];
@@ -128,8 +130,29 @@ TEST(PngDecode, ArgbLayoutByColourTypeAndDepth) {
     ASSERT_TRUE(DecodePngArgb(file.data(), file.size(), width, height, argb, &reason)) << reason;
     EXPECT_EQ(width, k.width);
     EXPECT_EQ(height, k.height);
-    EXPECT_EQ(FirstDifference(argb, k.argb.empty() ? k.picture : k.argb), "");
+    const std::vector<std::uint32_t>& expected = k.argb.empty() ? k.picture : k.argb;
+    EXPECT_EQ(FirstDifference(argb, expected), "");
+
+    Decoded d = Decode(file);
+    ASSERT_TRUE(d) << d.reason;
+    EXPECT_EQ(d->kind, PictureKind::kPng);
+    EXPECT_EQ(d->width, k.width);
+    EXPECT_EQ(d->height, k.height);
+    EXPECT_EQ(d->icon, nullptr);
+    EXPECT_EQ(FirstDifference(PixelsOf(*d.picture), Premultiplied(expected)), "");
   }
+}
+
+// Every alpha with colours across the range: the record's premultiplied colours are
+// rounded to the nearest.
+TEST(PngDecode, PictureRecordPremultipliesEveryAlpha) {
+  std::vector<std::uint32_t> straight;
+  for (std::uint32_t a = 0; a < 256; ++a)
+    for (std::uint32_t c : {0u, 1u, 127u, 128u, 254u, 255u}) straight.push_back(a << 24 | c << 16 | (255 - c) << 8 | 77);
+  const int width = 6, height = 256;
+  Decoded d = Decode(WritePng(width, height, PngSamples(straight, true), {.colourType = PNG_COLOR_TYPE_RGB_ALPHA}));
+  ASSERT_TRUE(d) << d.reason;
+  EXPECT_EQ(FirstDifference(PixelsOf(*d.picture), Premultiplied(straight)), "");
 }
 
 TEST(PngDecode, PartialAlphaOnABackgroundIsBlended) {
@@ -203,6 +226,13 @@ TEST(PngDecode, Refusals) {
     EXPECT_EQ(reason, rows[i].reason);
     EXPECT_EQ(width, 0);
     EXPECT_TRUE(argb.empty());
+    // The picture record of the same bytes: refused for the same reason, once they are
+    // known as a PNG by their signature.
+    if (IsPng(rows[i].file.data(), rows[i].file.size())) {
+      Decoded d = Decode(rows[i].file);
+      EXPECT_FALSE(d);
+      EXPECT_EQ(d.reason, rows[i].reason);
+    }
   }
   EXPECT_FALSE(IsPng(nullptr, 8));
   EXPECT_TRUE(IsPng(small.data(), 8));

@@ -2,6 +2,7 @@
 // reading a record or a PNG image back as 0xAARRGGBB pixels top-down, and test images.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -36,8 +37,9 @@ inline std::uint32_t LittleU32(const std::uint8_t* p) {
   return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
 }
 
-// The pixels of any record as opaque 0xFFRRGGBB (icons: their ARGB), top-down. Empty
-// when the record's block does not have the size its kind and dimensions call for.
+// The pixels of any record as opaque 0xFFRRGGBB (icons: their ARGB; PNG: its
+// premultiplied ARGB), top-down. Empty when the record's block does not have the size
+// its kind and dimensions call for.
 inline std::vector<std::uint32_t> PixelsOf(const Picture& p) {
   std::vector<std::uint32_t> out;
   const std::size_t w = static_cast<std::size_t>(p.width), h = static_cast<std::size_t>(p.height);
@@ -73,6 +75,10 @@ inline std::vector<std::uint32_t> PixelsOf(const Picture& p) {
     case PictureKind::kCursor:
       if (!p.icon || p.icon->argb.size() != w * h) return out;
       return p.icon->argb;
+    case PictureKind::kPng:
+      if (!p.pixels || p.pixelBytes != w * h * 4) return out;
+      for (std::size_t i = 0; i < w * h; ++i) out.push_back(LittleU32(p.pixels + i * 4));
+      return out;
     default:
       return out;
   }
@@ -129,6 +135,18 @@ inline std::vector<std::uint32_t> Lookup(const std::vector<std::uint32_t>& index
   std::vector<std::uint32_t> out;
   for (std::uint32_t i : indexes) out.push_back(0xFF000000u | (i < palette.size() ? palette[i] : 0));
   return out;
+}
+
+// Straight 0xAARRGGBB pixels premultiplied, each colour rounded to the nearest.
+inline std::vector<std::uint32_t> Premultiplied(std::vector<std::uint32_t> pixels) {
+  for (auto& p : pixels) {
+    const double a = static_cast<double>(p >> 24);
+    std::uint32_t out = p & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+      out |= static_cast<std::uint32_t>(std::lround((p >> shift & 0xFF) * a / 255.0)) << shift;
+    p = out;
+  }
+  return pixels;
 }
 
 inline std::vector<std::uint32_t> Opaque(std::vector<std::uint32_t> pixels) {

@@ -216,12 +216,8 @@ void DrawPanelUnit::SyncSize() {
 }
 
 void DrawPanelUnit::PaintBackground(QPainter& painter, QSize size, const QRect& clip) const {
-  QRegion rest(clip & QRect(QPoint(0, 0), size));
-  if (picture_ != nullptr && picture_->width > 0 && picture_->height > 0) {
-    rest = DrawBackPicture(painter, *picture_, Property(dp::kBackPictureMode).word, size, clip, rest);
-  }
-  const QColor colour = BackColourOf(Property(dp::kBackColour).word);
-  for (const QRect& r : rest) painter.fillRect(r, colour);
+  PaintBack(painter, picture_.get(), Property(dp::kBackPictureMode).word, size, clip,
+            QRegion(clip & QRect(QPoint(0, 0), size)), BackColourOf(Property(dp::kBackColour).word));
 }
 
 void DrawPanelUnit::RenewSurface() {

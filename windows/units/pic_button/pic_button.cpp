@@ -21,6 +21,8 @@ constexpr std::size_t Slot(int index) { return static_cast<std::size_t>(index - 
 
 // The native widget: paints the picture of the current state and passes the mouse to
 // the unit. It has no background of its own; outside its region nothing of it shows.
+// Under an opaque picture it is black; a picture with alpha lies over what is behind
+// the button, so the widget is then not opaque and the window beneath is painted first.
 class PicButtonWidget : public QWidget {
  public:
   PicButtonWidget(PicButtonUnit* unit, QWidget* parent) : QWidget(parent), unit_(unit) {
@@ -36,10 +38,9 @@ class PicButtonWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (unit_ == nullptr) return;
-    if (const PreparedPicture* picture = unit_->Prepared(unit_->ShownPicture()))
-      DrawPicture(painter, *picture, 0, 0, -1, -1);
+    const PreparedPicture* picture = unit_ != nullptr ? unit_->Prepared(unit_->ShownPicture()) : nullptr;
+    if (picture == nullptr || !HasAlpha(*picture)) painter.fillRect(rect(), Qt::black);
+    if (picture != nullptr) DrawPicture(painter, *picture, 0, 0, -1, -1);
   }
   void mousePressEvent(QMouseEvent* event) override {
     if (unit_ != nullptr && event->button() == Qt::LeftButton) unit_->Pressed(event->position().toPoint());
@@ -130,7 +131,12 @@ void PicButtonUnit::Redraw() {
   if (widget_ == nullptr) return;
   region_ = QRegion();
   const PreparedPicture* shown = Prepared(ShownPicture());
-  if (appliedColour_ != kNoColour && shown != nullptr) region_ = RegionFromBitmap(shown->image, appliedColour_);
+  // A picture with alpha cuts the button by its alpha as well: its fully transparent
+  // pixels are not part of the button, with a transparent colour or without one.
+  const bool alpha = shown != nullptr && HasAlpha(*shown);
+  if (shown != nullptr && (alpha || appliedColour_ != kNoColour))
+    region_ = RegionFromBitmap(shown->image, appliedColour_);
+  widget_->setAttribute(Qt::WA_OpaquePaintEvent, !alpha);
   if (region_.isEmpty()) widget_->clearMask();
   else widget_->setMask(region_);
   widget_->update();

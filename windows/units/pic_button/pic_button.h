@@ -2,7 +2,8 @@
 // pictures, one per visual state, cut to the picture's own outline by a transparent
 // colour so that an irregular picture (an egg) sits on whatever lies behind it. Pixels
 // of the transparent colour are not part of the button: a click on them reaches the
-// widget beneath.
+// widget beneath. A picture with alpha (a PNG) is also cut where it is fully
+// transparent, and its other pixels are laid over what lies behind the button.
 //
 // Properties: 8 type (0 push, 1 toggle), 9 selected (toggle buttons), 10 normal
 // picture, 11 hover picture, 12 pressed picture, 13 disabled picture, 14 transparent

@@ -324,16 +324,11 @@ void WindowWidget::paintEvent(QPaintEvent*) {
 
 void WindowClient::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  QRegion rest = event->region();
-  const QRect clip = event->rect();
   const PreparedPicture* picture = unit_ != nullptr ? unit_->BackPicture() : nullptr;
-  if (picture != nullptr) {
-    rest = DrawBackPicture(painter, *picture, unit_->Property(wp::kBackPictureMode).word, size(), clip, rest);
-  }
-  if (rest.isEmpty()) return;
   const QColor colour = ColourOf(unit_ != nullptr ? unit_->Property(wp::kBackColour).word
                                                   : static_cast<std::int32_t>(kNoColour));
-  for (const QRect& r : rest) painter.fillRect(r, colour);
+  const int mode = unit_ != nullptr ? unit_->Property(wp::kBackPictureMode).word : 0;
+  PaintBack(painter, picture, mode, size(), event->rect(), event->region(), colour);
 }
 
 WindowUnit::WindowUnit(const UnitLayout& layout, std::uint32_t windowId, std::uint32_t unitId)

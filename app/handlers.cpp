@@ -8,6 +8,7 @@
 
 #include "app/egg_draw.h"
 #include "app/main_window.h"
+#include "app/password_window.h"
 #include "app/results_window.h"
 
 namespace zorvel::app {
@@ -70,6 +71,9 @@ constexpr Binding kBindings[] = {
     // Results window
     ZORVEL_HANDLER(results_created, results_window::Created)
     ZORVEL_HANDLER(results_clear, results_window::Clear)
+    // Password window
+    ZORVEL_HANDLER(password_enter, password_window::Enter)
+    ZORVEL_HANDLER(password_change, password_window::Change)
 };
 #undef ZORVEL_HANDLER
 

@@ -9,6 +9,7 @@
 #include "app/egg_draw.h"
 #include "app/egg_editor.h"
 #include "app/main_window.h"
+#include "app/password_window.h"
 #include "app/results_window.h"
 #include "app/settings_window.h"
 #include "app/titles.h"
@@ -108,6 +109,9 @@ constexpr Binding kBindings[] = {
     ZORVEL_HANDLER(editor_drag_egg_8, egg_editor::PictureLeftDown<8>)
     ZORVEL_HANDLER(editor_drag_egg_9, egg_editor::PictureLeftDown<9>)
     ZORVEL_HANDLER(editor_done, egg_editor::Done)
+    // Password window
+    ZORVEL_HANDLER(password_enter, password_window::Enter)
+    ZORVEL_HANDLER(password_change, password_window::Change)
 };
 #undef ZORVEL_HANDLER
 

@@ -99,6 +99,12 @@ class AppTest : public ::testing::Test {
     ASSERT_TRUE(forms::LoadAndShowWindow(ids::main::kWindow.window, nullptr, false));
     ASSERT_NE(forms::FindLoadedWindow(ids::main::kWindow.window), nullptr);
   }
+  // Ends the program's windows and starts it again from the form data.
+  void RestartProgram() {
+    forms::ResetWindows();
+    forms::SetTemplates(*forms::ParseFormData(forms::EmbeddedFormData()));
+    StartProgram();
+  }
   QWidget* WidgetOf(UnitName unit) const {
     forms::Unit* u = forms::FindUnitObject(unit.window, (unit.id >> 24) == 0x06 ? 0 : unit.id);
     return u != nullptr ? u->Widget() : nullptr;

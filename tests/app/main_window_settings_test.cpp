@@ -1,6 +1,7 @@
 // The operator's settings on the main window, through the menu on real windows: title
 // texts and fonts, dragging a title, the background picture, and the egg position editor.
 #include <QCoreApplication>
+#include <algorithm>
 #include <QCursor>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "runtime/ui/message_box.h"
 #include "tests/app/app_test.h"
 #include "windows/units/common_dialog/common_dialog.h"
+#include "windows/units/menu/menu_commands.h"
 #include "windows/units/pic_box/pic_box.h"
 #include "windows/units/trans_label/trans_label.h"
 #include "windows/units/window/window_unit.h"
@@ -120,6 +122,16 @@ TEST_F(MainWindowSettings, ACtrlDragMovesATitleAndStoresWhereItWasDropped) {
   PressAndDrag(main::kMainTitle, Qt::ControlModifier, QPoint(0, 0));
   EXPECT_EQ(Get("config.a", "zbt", "主标题左边"), "0");
   EXPECT_EQ(Get("config.a", "zbt", "主标题顶边"), std::to_string(Top(main::kMainTitle)));
+  // The right button on either title opens the settings menu, as on the window.
+  for (const UnitName title : {main::kMainTitle, main::kSubTitle}) {
+    forms::ResetPopupHooks();
+    forms::QueuePopupChoice(-1);
+    QTest::mousePress(WidgetOf(title), Qt::RightButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(WidgetOf(title), Qt::RightButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(forms::LastPopupMenu().shown);
+    const auto& entries = forms::LastPopupMenu().entries;
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e.text == "奖项设置"; }));
+  }
 }
 
 TEST_F(MainWindowSettings, TheBackgroundIsChangedRemovedAndGoneAfterARestart) {
@@ -146,9 +158,7 @@ TEST_F(MainWindowSettings, TheBackgroundIsChangedRemovedAndGoneAfterARestart) {
   EXPECT_FALSE(Exists("底图.jpg"));
   EXPECT_EQ(TextProperty(main::kWindow, forms::window_property::kBackPicture), "");
   Menu(main::kRemoveBackgroundItem);  // nothing left to remove: still no picture
-  forms::ResetWindows();
-  forms::SetTemplates(*forms::ParseFormData(forms::EmbeddedFormData()));
-  StartProgram();
+  RestartProgram();
   EXPECT_EQ(TextProperty(main::kWindow, forms::window_property::kBackPicture), "");
 }
 
@@ -186,9 +196,7 @@ TEST_F(MainWindowSettings, TheEggEditorMovesEggsAndStoresEveryDrop) {
   EXPECT_EQ(Get("config.a", "zbt", "d1顶边"), "288");
   EXPECT_EQ(Get("config.a", "zbt", "d2左边"), "");
   // After a restart the dropped eggs stand where they were dropped.
-  forms::ResetWindows();
-  forms::SetTemplates(*forms::ParseFormData(forms::EmbeddedFormData()));
-  StartProgram();
+  RestartProgram();
   EXPECT_EQ(Left(kEggs[2]), 666);
   EXPECT_EQ(Top(kEggs[2]), 154);
 }

@@ -32,7 +32,9 @@ TEST_F(AppTest, AFreshFolderStartsFullScreenWithNineEggsAndTheDefaultCounts) {
   EXPECT_EQ(IntegerProperty(main::kWindow, forms::window_property::kBorder), 0);
   EXPECT_EQ(Left(main::kWindow), 0);
   EXPECT_EQ(Top(main::kWindow), 0);
-  EXPECT_EQ(Width(main::kWindow), Screen().width());
+  EXPECT_EQ(QRect(Left(main::kWindow), Top(main::kWindow), Width(main::kWindow), Height(main::kWindow)),
+            QRect(QPoint(0, 0), Screen()));
+  EXPECT_EQ(IntegerProperty(main::kWindow, forms::window_property::kBorder), 0);
   EXPECT_EQ(Height(main::kWindow), Screen().height());
   EXPECT_TRUE(IsChecked(main::kFullScreenItem));
   EXPECT_FALSE(IsChecked(main::kWindowedItem));
@@ -118,28 +120,37 @@ TEST_F(AppTest, TheEggCountShowsTheFirstEggsOrChangesNothing) {
     int visible;  // eggs 1 … visible are shown, the rest hidden
   } rows[] = {{"", 9}, {"1", 1}, {"5", 5}, {"5.8", 5}, {"9", 9}, {"12", 9}, {"0", 9}, {"-2", 9}, {"abc", 9}, {"3x", 3}};
   for (const auto& row : rows) {
-    forms::ResetWindows();
-    forms::SetTemplates(*forms::ParseFormData(forms::EmbeddedFormData()));
     SetConfig("金蛋个数", row.count);
-    StartProgram();
+    RestartProgram();
     for (int egg = 1; egg <= 9; ++egg)
       EXPECT_EQ(IsVisible(kEggs[egg - 1]), egg <= row.visible) << "count '" << row.count << "', egg " << egg;
   }
 }
 
-TEST_F(AppTest, AHandEditedDisplayModeWithBlanksReadsAsWindowed) {
+TEST_F(AppTest, AHandEditedDisplayModeIsTrimmedAndAnyOtherTextIsFullScreen) {
   // The settings reader drops the blanks around a value, as older files rely on.
   WriteFile("config.a", gbk::FromUtf8("[zbt]\r\n界面大小 = 窗口 \r\n"));
   StartProgram();
   EXPECT_EQ(IntegerProperty(main::kWindow, forms::window_property::kBorder), 1);
+  // Any other text starts full screen, and the start writes back the mode it applied.
+  WriteFile("config.a", gbk::FromUtf8("[zbt]\r\n界面大小=窗口x\r\n"));
+  RestartProgram();
+  EXPECT_EQ(IntegerProperty(main::kWindow, forms::window_property::kBorder), 0);
+  EXPECT_EQ(Get("config.a", "zbt", "界面大小"), "全屏");
 }
 
 TEST_F(AppTest, TheDisplaySizeMenuSwitchesAndStoresTheMode) {
   StartProgram();
+  SetLeft(main::kWindow, 30);
+  SetTop(main::kWindow, 40);
   forms::Fire(main::kWindowedItem.window, main::kWindowedItem.id, 0);
   EXPECT_EQ(Get("config.a", "zbt", "界面大小"), "窗口");
   EXPECT_EQ(IntegerProperty(main::kWindow, forms::window_property::kBorder), 1);
+  // Twenty pixels short of the screen both ways, where the window stood.
+  EXPECT_EQ(QRect(Left(main::kWindow), Top(main::kWindow), Width(main::kWindow), Height(main::kWindow)),
+            QRect(30, 40, Screen().width() - 20, Screen().height() - 20));
   EXPECT_TRUE(IsChecked(main::kWindowedItem));
+  EXPECT_FALSE(IsChecked(main::kFullScreenItem));
   // The prize display follows a resized window at once.
   SetWidth(main::kWindow, 700);
   SetHeight(main::kWindow, 500);

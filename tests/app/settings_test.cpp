@@ -1,6 +1,7 @@
 // The prize settings window on real windows and files: filling it, the modes stored at
 // the click, the pictures chosen through the dialog (into a missing folder, refused,
 // not copied), the chances shown as the operator types, and confirming.
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QTest>
 
@@ -182,7 +183,19 @@ TEST_F(SettingsTest, APictureChosenGoesIntoItsFolderAtOnceEvenIfTheFolderIsMissi
   EXPECT_EQ(forms::LastCommonDialogRequest().filter,
             "图形文件(*.jpg)|*.jpg|图形文件(*.jpg;*.jpeg;*.png;*.bmp;*.gif)|"
             "*.jpg;*.jpeg;*.png;*.bmp;*.gif;*.JPG;*.JPEG;*.PNG;*.BMP;*.GIF||");
-  // Closing without confirming keeps the picture.
+  // A PNG with transparent parts is a picture too, kept under its stored name.
+  QImage png(40, 30, QImage::Format_ARGB32);
+  png.fill(QColor(255, 0, 0, 128));
+  QByteArray pngBytes;
+  QBuffer buffer(&pngBytes);
+  ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && png.save(&buffer, "PNG"));
+  WriteFile("elsewhere/logo.png", pngBytes.toStdString());
+  ChooseFile(Path("elsewhere/logo.png"));
+  ui::ClearMessageBoxAnswers();
+  DoubleClickPicture(4);
+  EXPECT_EQ(ui::LastMessageBoxRequest().text, "");
+  EXPECT_EQ(ReadFile("奖品图片/4.jpg"), pngBytes.toStdString());
+  // Closing without confirming keeps the pictures.
   forms::RequestClose(settings::kWindow.window);
   EXPECT_EQ(ReadFile("奖品图片/3.jpg"), chosen);
   // A cancelled dialog changes nothing.

@@ -38,6 +38,8 @@ std::uint64_t ExpectedBytes(const Picture& p) {
       return 40 + 1024 + (w + 3) / 4 * 4 * h;
     case PictureKind::kPcx1:
       return (w + 31) / 32 * 4 * h;
+    case PictureKind::kPng:
+      return w * h * 4;
     default:
       return 0;
   }
@@ -59,6 +61,12 @@ void CheckPicture(const std::uint8_t* data, std::size_t size) {
   } else if (p->kind != PictureKind::kGif) {
     Check(p->pixels && !p->icon);
     Check(p->pixelBytes == ExpectedBytes(*p));
+  }
+  if (p->kind == PictureKind::kPng) {
+    // Premultiplied: no colour byte above its pixel's alpha.
+    for (std::uint32_t i = 0; i + 3 < p->pixelBytes; i += 4)
+      Check(p->pixels[i] <= p->pixels[i + 3] && p->pixels[i + 1] <= p->pixels[i + 3] &&
+            p->pixels[i + 2] <= p->pixels[i + 3]);
   }
   if (p->pixels) Touch(p->pixels, p->pixelBytes);
   FreePicture(p);

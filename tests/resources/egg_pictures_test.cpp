@@ -13,7 +13,7 @@
 namespace {
 
 const std::filesystem::path kEggs =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources/eggs";
+    std::filesystem::path(ZORVEL_SOURCE_DIR) / "resources/eggs";
 
 std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -21,7 +21,7 @@ namespace {
 const std::string kGenerator = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-egg-cursor";
 const std::string kPictureTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-picture";
 const std::filesystem::path kKeptCursor =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources/cursors/egg.cur";
+    std::filesystem::path(ZORVEL_SOURCE_DIR) / "resources/cursors/egg.cur";
 
 constexpr std::size_t kCursorBytes = 6 + 16 + 40 + 64 * 64 * 4 + 64 * 64 / 8;  // 16958
 

@@ -28,7 +28,7 @@ namespace {
 
 const std::string kGenerator = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-egg-pictures";
 const std::filesystem::path kKeptFolder =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources/eggs";
+    std::filesystem::path(ZORVEL_SOURCE_DIR) / "resources/eggs";
 
 constexpr int kWidth = 200, kHeight = 188;
 constexpr std::uint32_t kWhite = 0x00FFFFFF;  // 0x00BBGGRR

@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 const std::string kGenerator = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-sample-kit";
 const fs::path kBuiltKit = fs::path(ZORVEL_BINARY_DIR) / "kit";
 const fs::path kLayScript =
-    fs::path(__FILE__).parent_path().parent_path().parent_path() / "resources/lay_missing.cmake";
+    fs::path(ZORVEL_SOURCE_DIR) / "resources/lay_missing.cmake";
 
 std::vector<std::string> KitFiles() {
   std::vector<std::string> names = {"底图.jpg", "wav/dong.wav"};

@@ -3,6 +3,7 @@
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace zorvel::movie {
 
@@ -40,17 +41,34 @@ QImage MakeFrameImage(QSize size) { return QImage(size, QImage::Format_ARGB32_Pr
 
 void Renderer::Render(const Timeline& timeline, QImage& target, bool withBackground) {
   drawn_ = 0;
+  cachedDrawn_ = 0;
   if (target.isNull()) return;
   const MovieInfo& info = movie_.info();
-  target.fill(withBackground ? ToQColor(info.background) : QColor(Qt::transparent));
+  const QColor background = withBackground ? ToQColor(info.background) : QColor(Qt::transparent);
+  const bool partial = !dirtyAll_ && target.cacheKey() == lastImage_ && withBackground == lastBackground_;
+  if (!partial) target.fill(background);
   const QRectF stage = StageRect(info, target.size());
-  if (stage.isEmpty() || timeline.displayList().empty()) return;
-  QPainter painter(&target);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setClipRect(stage);
-  clip_ = stage;
-  ColourChain chain;
-  DrawList(painter, timeline.displayList(), StageTransform(info, target.size()), chain, 0);
+  {
+    QPainter painter(&target);
+    if (partial) {
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      for (const QRect& r : dirty_) painter.fillRect(r, background);
+      painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    dirty_.clear();
+    dirtyAll_ = false;
+    if (!stage.isEmpty() && !timeline.displayList().empty()) {
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setClipRect(stage);
+      clip_ = stage;
+      ColourChain chain;
+      DrawList(painter, timeline.displayList(), StageTransform(info, target.size()), chain, 0);
+    }
+  }
+  // Many small rectangles cost more to clear than the whole image.
+  if (dirty_.size() > 4096) dirtyAll_ = true;
+  lastImage_ = target.cacheKey();
+  lastBackground_ = withBackground;
 }
 
 void Renderer::DrawList(QPainter& painter, const DisplayList& list, const QTransform& parent, ColourChain& chain,
@@ -66,7 +84,7 @@ void Renderer::DrawList(QPainter& painter, const DisplayList& list, const QTrans
       ++chain.count;
     }
     if (instance.character.kind == Character::Kind::kShape) {
-      DrawShape(painter, movie_.shapes()[instance.character.index], transform, chain);
+      DrawShape(painter, instance.character.index, transform, chain);
     } else if (instance.sprite && nesting < kMaxSpriteNesting) {
       DrawList(painter, instance.sprite->list, transform, chain, nesting + 1);
     }
@@ -77,7 +95,21 @@ void Renderer::DrawList(QPainter& painter, const DisplayList& list, const QTrans
   }
 }
 
-void Renderer::DrawShape(QPainter& painter, const Shape& shape, const QTransform& transform, const ColourChain& chain) {
+std::size_t Renderer::CacheKeyHash::operator()(const CacheKey& k) const {
+  std::size_t h = k.shape * 0x9E3779B97F4A7C15ull;
+  auto mix = [&h](std::uint64_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
+  for (double v : {k.a, k.b, k.c, k.d}) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    mix(bits);
+  }
+  mix(static_cast<std::uint64_t>(k.fx) << 8 | k.fy);
+  for (std::int16_t v : k.rgb) mix(static_cast<std::uint16_t>(v));
+  return h;
+}
+
+void Renderer::DrawShape(QPainter& painter, std::uint32_t index, const QTransform& transform, const ColourChain& chain) {
+  const Shape& shape = movie_.shapes()[index];
   if (shape.empty) return;
   // Scale of twips to pixels (the square root of the area scale).
   const double scale = std::sqrt(std::abs(transform.determinant()));
@@ -85,7 +117,90 @@ void Renderer::DrawShape(QPainter& painter, const Shape& shape, const QTransform
   const QRectF reach = transform.mapRect(shape.drawn.adjusted(-onePixel, -onePixel, onePixel, onePixel));
   if (!reach.intersects(clip_)) return;
   ++drawn_;
+  if (cacheOn_ && DrawCached(painter, index, transform, chain, reach)) {
+    ++cachedDrawn_;
+    return;
+  }
+  dirty_.push_back(reach.toAlignedRect().adjusted(-1, -1, 1, 1));
   painter.setTransform(transform);
+  DrawPaths(painter, shape, transform, chain);
+}
+
+// The shape from its bitmap when it has one path, is small, and its colour transforms
+// scale alpha only (their colour parts, if any, in one of them): group opacity is then
+// the same as the alpha of its one colour.
+bool Renderer::DrawCached(QPainter& painter, std::uint32_t index, const QTransform& transform,
+                          const ColourChain& chain, const QRectF& reach) {
+  constexpr int kLargest = 160;       // pixels a side
+  constexpr std::size_t kEntries = 1024;
+  const Shape& shape = movie_.shapes()[index];
+  if (reach.width() > kLargest || reach.height() > kLargest) return false;
+  int paths = 0;
+  for (const ShapeLayer& layer : shape.layers) {
+    for (const QPainterPath& p : layer.fillPaths) paths += !p.isEmpty();
+    for (const QPainterPath& p : layer.linePaths) paths += !p.isEmpty();
+  }
+  if (paths != 1) return false;
+  double opacity = 1;
+  const ColorTransform* coloured = nullptr;
+  for (int i = 0; i < chain.count; ++i) {
+    const ColorTransform& cx = *chain.items[i];
+    if (cx.add[3] != 0 || cx.mult[3] < 0 || cx.mult[3] > 256) return false;
+    opacity *= cx.mult[3] / 256.0;
+    const bool rgb = cx.mult[0] != 256 || cx.mult[1] != 256 || cx.mult[2] != 256 || cx.add[0] != 0 || cx.add[1] != 0 ||
+                     cx.add[2] != 0;
+    if (rgb && coloured) return false;
+    if (rgb) coloured = &cx;
+  }
+  if (opacity <= 0) return true;  // nothing to draw
+
+  // Whole pixels and a quarter-pixel remainder of the shape's position.
+  const double qx = std::floor(transform.dx() * 4 + 0.5), qy = std::floor(transform.dy() * 4 + 0.5);
+  const double wholeX = std::floor(qx / 4), wholeY = std::floor(qy / 4);
+  CacheKey key{index, transform.m11(), transform.m12(), transform.m21(), transform.m22(),
+               static_cast<std::uint8_t>(qx - wholeX * 4), static_cast<std::uint8_t>(qy - wholeY * 4), {256, 256, 256, 0, 0, 0}};
+  if (coloured)
+    key.rgb = {coloured->mult[0], coloured->mult[1], coloured->mult[2], coloured->add[0], coloured->add[1], coloured->add[2]};
+  auto it = cache_.find(key);
+  if (it == cache_.end()) {
+    if (cache_.size() >= kEntries) cache_.clear();
+    // The shape at the remainder offset, drawn into a bitmap just large enough.
+    const QTransform at(key.a, key.b, key.c, key.d, key.fx / 4.0, key.fy / 4.0);
+    const double scale = std::sqrt(std::abs(at.determinant()));
+    const double onePixel = scale > 0 ? 1.0 / scale : 0;
+    const QRect box = at.mapRect(shape.drawn.adjusted(-onePixel, -onePixel, onePixel, onePixel)).toAlignedRect().adjusted(-1, -1, 1, 1);
+    Cached cached{QImage(box.size(), QImage::Format_ARGB32_Premultiplied), box.topLeft()};
+    cached.image.fill(Qt::transparent);
+    {
+      QPainter p(&cached.image);
+      p.setRenderHint(QPainter::Antialiasing);
+      const QTransform local = at * QTransform::fromTranslate(-box.left(), -box.top());
+      p.setTransform(local);
+      ColorTransform rgbOnly;
+      ColourChain rgbChain;
+      if (coloured) {
+        rgbOnly = *coloured;
+        rgbOnly.mult[3] = 256;
+        rgbOnly.add[3] = 0;
+        rgbChain.items[0] = &rgbOnly;
+        rgbChain.count = 1;
+      }
+      DrawPaths(p, shape, local, rgbChain);
+    }
+    it = cache_.emplace(key, std::move(cached)).first;
+  }
+  const QPoint where(static_cast<int>(wholeX) + it->second.origin.x(), static_cast<int>(wholeY) + it->second.origin.y());
+  dirty_.push_back(QRect(where, it->second.image.size()));
+  painter.resetTransform();
+  painter.setOpacity(opacity);
+  painter.drawImage(where, it->second.image);
+  painter.setOpacity(1);
+  return true;
+}
+
+void Renderer::DrawPaths(QPainter& painter, const Shape& shape, const QTransform& transform, const ColourChain& chain) {
+  const double scale = std::sqrt(std::abs(transform.determinant()));
+  const double onePixel = scale > 0 ? 1.0 / scale : 0;
   const bool plain = chain.count == 0;
   for (const ShapeLayer& layer : shape.layers) {
     for (std::size_t i = 0; i < layer.fills.size(); ++i) {

@@ -32,6 +32,16 @@ void Timeline::Next() {
 
 void Timeline::GoTo(std::int64_t n) {
   if (n < 1) n = 1;
+  const auto count = static_cast<std::int64_t>(movie_.timeline().frames.size());
+  if (movie_.sprites().empty() && count > 0 && (n < frame_ || n - frame_ > count)) {
+    // Without sprites every pass of the main timeline is the same: frame n is frame
+    // (n − 1) mod count + 1 of the first pass.
+    Restart();
+    const std::int64_t steps = (n - 1) % count;
+    for (std::int64_t i = 0; i < steps; ++i) Next();
+    frame_ = n;
+    return;
+  }
   if (n < frame_) Restart();
   while (frame_ < n) Next();
 }

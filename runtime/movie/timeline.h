@@ -44,7 +44,8 @@ class Timeline {
   // last), and every sprite instance one frame further on its own timeline.
   void Next();
   // Frame n (1-based from the start of playback; may lie past the movie's frame count).
-  // Forward from the current frame, else replayed from the start.
+  // Forward from the current frame, else replayed from the start; a movie without
+  // sprites goes straight to the frame's place in a pass.
   void GoTo(std::int64_t n);
 
   // Frames shown since the start of playback, 1 for the first.

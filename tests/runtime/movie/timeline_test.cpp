@@ -67,6 +67,9 @@ TEST(MovieTimeline, PlaceMoveReplaceRemoveAndLoop) {
     // Any frame reached directly, forward or back, looks the same.
     EXPECT_EQ(RenderFrame(*movie, static_cast<std::int64_t>(i + 1)), image) << "frame " << i + 1;
   }
+  // Far past the end: frame 1 000 001 is frame 1 of a pass.
+  EXPECT_EQ(RenderFrame(*movie, 1'000'001), RenderFrame(*movie, 1));
+  EXPECT_EQ(RenderFrame(*movie, 1'000'003), RenderFrame(*movie, 3));
   Timeline back(*movie);
   back.GoTo(7);
   back.GoTo(2);

@@ -121,7 +121,7 @@ void Renderer::DrawShape(QPainter& painter, std::uint32_t index, const QTransfor
     ++cachedDrawn_;
     return;
   }
-  dirty_.push_back(reach.toAlignedRect().adjusted(-1, -1, 1, 1));
+  dirty_.push_back((reach & clip_).toAlignedRect().adjusted(-1, -1, 1, 1));
   painter.setTransform(transform);
   DrawPaths(painter, shape, transform, chain);
 }
@@ -168,7 +168,12 @@ bool Renderer::DrawCached(QPainter& painter, std::uint32_t index, const QTransfo
     const QTransform at(key.a, key.b, key.c, key.d, key.fx / 4.0, key.fy / 4.0);
     const double scale = std::sqrt(std::abs(at.determinant()));
     const double onePixel = scale > 0 ? 1.0 / scale : 0;
-    const QRect box = at.mapRect(shape.drawn.adjusted(-onePixel, -onePixel, onePixel, onePixel)).toAlignedRect().adjusted(-1, -1, 1, 1);
+    const QRectF area = at.mapRect(shape.drawn.adjusted(-onePixel, -onePixel, onePixel, onePixel));
+    // Far from its own origin (a shape away from its origin, placed back by the
+    // translation) the offset would not fit in pixel coordinates: drawn directly.
+    constexpr double kFarthest = 1 << 24;
+    if (!(std::abs(area.left()) < kFarthest && std::abs(area.top()) < kFarthest)) return false;
+    const QRect box = area.toAlignedRect().adjusted(-1, -1, 1, 1);
     Cached cached{QImage(box.size(), QImage::Format_ARGB32_Premultiplied), box.topLeft()};
     cached.image.fill(Qt::transparent);
     {

@@ -14,7 +14,7 @@ namespace {
 using namespace test;
 using namespace std::chrono_literals;
 
-const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kWhite(255, 255, 255);
+const QColor kRed(255, 0, 0), kBlue(0, 0, 255);
 
 swf::Bytes Square(std::uint16_t id, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return swf::DefineShape(id, 3, swf::RectShape(3, swf::Solid(r, g, b), 0, 0, 200, 200), 0, 200, 0, 200);

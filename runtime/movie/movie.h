@@ -122,6 +122,7 @@ struct Command {
   Op op = Op::kPlace;
   bool hasMatrix = false;
   bool hasColorTransform = false;
+  bool mask = false;  // placed with a clip depth: a mask, which is not drawn itself
   std::uint16_t depth = 0;
   std::uint16_t character = 0;
   Matrix matrix;

@@ -414,7 +414,15 @@ class MovieReader {
       c.hasColorTransform = true;
       c.colorTransform = ReadColorTransform(t, true);
     }
-    // Ratio, name, clip depth and clip actions do not change what is drawn here.
+    // The ratio and the name do not change what is drawn here; an object with a clip
+    // depth is a mask: it is not drawn (what it would clip is drawn whole).
+    if (flags & 0x10) t.U16();
+    if (flags & 0x20)
+      while (!t.overrun() && t.U8() != 0) continue;
+    if (flags & 0x40) {
+      t.U16();
+      c.mask = !t.overrun();
+    }
     if (!move && !hasCharacter) return std::nullopt;
     c.op = !move ? Command::Op::kPlace : hasCharacter ? Command::Op::kReplace : Command::Op::kModify;
     return c;

@@ -74,6 +74,7 @@ void Renderer::Render(const Timeline& timeline, QImage& target, bool withBackgro
 void Renderer::DrawList(QPainter& painter, const DisplayList& list, const QTransform& parent, ColourChain& chain,
                         int nesting) {
   for (const Instance& instance : list) {
+    if (instance.mask) continue;
     const QTransform transform = instance.matrix.ToTransform() * parent;
     if (!Drawable(transform)) continue;
     const bool own = !instance.colorTransform.IsIdentity() && chain.count < static_cast<int>(std::size(chain.items));

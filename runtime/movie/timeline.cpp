@@ -82,6 +82,7 @@ void Timeline::Apply(DisplayList& list, const std::vector<Command>& commands, in
         if (there) {
           if (c.hasMatrix) it->matrix = c.matrix;
           if (c.hasColorTransform) it->colorTransform = c.colorTransform;
+          if (c.mask) it->mask = true;
         }
         break;
       case Command::Op::kReplace:
@@ -96,6 +97,7 @@ void Timeline::Apply(DisplayList& list, const std::vector<Command>& commands, in
           }
           if (c.hasMatrix) it->matrix = c.matrix;
           if (c.hasColorTransform) it->colorTransform = c.colorTransform;
+          if (c.mask) it->mask = true;
           break;
         }
         [[fallthrough]];
@@ -107,6 +109,7 @@ void Timeline::Apply(DisplayList& list, const std::vector<Command>& commands, in
         fresh.character = movie_.character(c.character);
         if (c.hasMatrix) fresh.matrix = c.matrix;
         if (c.hasColorTransform) fresh.colorTransform = c.colorTransform;
+        fresh.mask = c.mask;
         if (makeSprites) Init(fresh, nesting);
         else ++live_;
         if (there) {

@@ -21,6 +21,7 @@ struct Instance {
   Character character;
   Matrix matrix;
   ColorTransform colorTransform;
+  bool mask = false;  // a clipping mask: not drawn
   std::unique_ptr<SpriteState> sprite;  // a sprite's own timeline (null for shapes)
 };
 

@@ -315,7 +315,9 @@ struct Place {
   std::optional<Mat> matrix;
   std::optional<Cx> cx;
   bool move = false;
+  std::optional<std::uint16_t> ratio;
   std::optional<std::string> name;
+  std::optional<std::uint16_t> clipDepth;
 };
 inline Bytes PlaceObject2(const Place& p) {
   BitWriter w;
@@ -324,16 +326,20 @@ inline Bytes PlaceObject2(const Place& p) {
   if (p.character) flags |= 0x02;
   if (p.matrix) flags |= 0x04;
   if (p.cx) flags |= 0x08;
+  if (p.ratio) flags |= 0x10;
   if (p.name) flags |= 0x20;
+  if (p.clipDepth) flags |= 0x40;
   w.U8(flags);
   w.U16(p.depth);
   if (p.character) w.U16(*p.character);
   if (p.matrix) WriteMatrix(w, *p.matrix);
   if (p.cx) WriteCx(w, *p.cx, true);
+  if (p.ratio) w.U16(*p.ratio);
   if (p.name) {
     for (char c : *p.name) w.U8(static_cast<std::uint8_t>(c));
     w.U8(0);
   }
+  if (p.clipDepth) w.U16(*p.clipDepth);
   return Tag(26, w.bytes());
 }
 inline Bytes PlaceObject(std::uint16_t character, std::uint16_t depth, const Mat& m, const std::optional<Cx>& cx = {}) {

@@ -198,7 +198,8 @@ TEST(MovieReader, PlaceObjectFlagsAndRemoves) {
   auto movie = Read(swf::Movie({
       swf::PlaceObject(3, 4, {.tx = 20, .ty = 40}),
       swf::PlaceObject(3, 5, {}, swf::Cx{.mult = {128, 256, 256, 256}, .add = {1, 2, 3, 0}}),
-      swf::PlaceObject2({.depth = 6, .character = 3, .matrix = swf::Mat{.tx = -5}, .cx = fade, .name = "spark"}),
+      swf::PlaceObject2({.depth = 6, .character = 3, .matrix = swf::Mat{.tx = -5}, .cx = fade, .ratio = 9,
+                         .name = "spark", .clipDepth = 8}),
       swf::PlaceObject2({.depth = 6, .matrix = swf::Mat{.tx = 7}, .move = true}),
       swf::PlaceObject2({.depth = 6, .character = 9, .move = true}),
       swf::PlaceObject2({.depth = 6}),  // neither move nor character: nothing
@@ -218,6 +219,8 @@ TEST(MovieReader, PlaceObjectFlagsAndRemoves) {
   EXPECT_EQ(c[2].op, Command::Op::kPlace);
   EXPECT_EQ(c[2].depth, 6);
   EXPECT_EQ(c[2].colorTransform, (ColorTransform{{256, 256, 256, 128}, {0, 0, 0, 0}}));
+  EXPECT_TRUE(c[2].mask);  // after the ratio and the name
+  EXPECT_FALSE(c[0].mask);
   EXPECT_EQ(c[3].op, Command::Op::kModify);
   EXPECT_TRUE(c[3].hasMatrix);
   EXPECT_FALSE(c[3].hasColorTransform);

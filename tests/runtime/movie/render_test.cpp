@@ -148,8 +148,11 @@ TEST(MovieRender, DepthOrderColourTransformsAndNesting) {
   // Blue at depth 1 placed after red at depth 2: red is drawn over it.
   const swf::Bytes red = swf::DefineShape(1, 3, swf::RectShape(3, swf::Solid(255, 0, 0), 0, 0, 400, 400));
   const swf::Bytes blue = swf::DefineShape(2, 3, swf::RectShape(3, swf::Solid(0, 0, 255), 0, 0, 400, 400));
+  // A mask (placed with a clip depth) over both is not drawn itself.
   auto order = MustRead(swf::Movie({red, blue, swf::PlaceObject2({.depth = 2, .character = 1}),
                                     swf::PlaceObject2({.depth = 1, .character = 2, .matrix = swf::Mat{.tx = 200}}),
+                                    swf::PlaceObject2({.depth = 3, .character = 2, .matrix = swf::Mat{.a = 3, .d = 3},
+                                                       .clipDepth = 9}),
                                     swf::ShowFrame()},
                                    Stage(40, 20)));
   const QImage image = RenderFrame(*order, 1);

@@ -14,6 +14,7 @@ namespace zorvel::movie {
 
 class Player {
  public:
+  // A picture of the size; the movie must outlive the player.
   Player(const Movie& movie, QSize size, bool withBackground = true);
 
   // Brings the picture to the frame due `elapsed` after the start of playback (frame 1

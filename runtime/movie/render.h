@@ -29,6 +29,7 @@ QImage MakeFrameImage(QSize size);
 
 class Renderer {
  public:
+  // The movie must outlive the renderer.
   explicit Renderer(const Movie& movie) : movie_(movie) {}
 
   // Draws the timeline's current frame over the whole target. With the background, the

@@ -36,7 +36,7 @@ struct SpriteState {
 
 class Timeline {
  public:
-  // At frame 1.
+  // At frame 1. The movie must outlive the timeline.
   explicit Timeline(const Movie& movie);
 
   // Back to frame 1 of playback.

@@ -309,6 +309,24 @@ inline Bytes RectShape(int version, const Fill& fill, std::int32_t x, std::int32
       .End();
 }
 
+// A circle of radius r around the origin as 8 quadratic curves (anchors every 45°,
+// control points on the bisectors at r / cos 22.5°), filled with fill style 1.
+inline Bytes CircleShape(int version, const Fill& fill, int r) {
+  const double k = r / std::cos(3.14159265358979323846 / 8);
+  ShapeWriter circle(version, {{fill}, {}});
+  circle.Set({.move = std::pair{r, 0}, .fill1 = 1});
+  int px = r, py = 0;
+  for (int i = 1; i <= 8; ++i) {
+    const double a = i * 3.14159265358979323846 / 4, m = a - 3.14159265358979323846 / 8;
+    const int cx = static_cast<int>(std::lround(k * std::cos(m))), cy = static_cast<int>(std::lround(k * std::sin(m)));
+    const int ex = static_cast<int>(std::lround(r * std::cos(a))), ey = static_cast<int>(std::lround(r * std::sin(a)));
+    circle.Curve(cx - px, cy - py, ex - cx, ey - cy);
+    px = ex;
+    py = ey;
+  }
+  return circle.End();
+}
+
 struct Place {
   std::uint16_t depth = 1;
   std::optional<std::uint16_t> character;
@@ -342,6 +360,26 @@ inline Bytes PlaceObject2(const Place& p) {
   if (p.clipDepth) w.U16(*p.clipDepth);
   return Tag(26, w.bytes());
 }
+// Sparks: one circle (id 1) at depths 1 … count, placed with alpha in the first frame
+// and moved with new alpha in each frame after, on a grid in quarter pixels.
+inline std::vector<Bytes> SparkTags(int count, int frames, int r = 100) {
+  std::vector<Bytes> tags = {Background(0, 0, 0), DefineShape(1, 3, CircleShape(3, Solid(255, 200, 40), r), -r, r, -r, r)};
+  for (int frame = 0; frame < frames; ++frame) {
+    for (int p = 0; p < count; ++p) {
+      Place place;
+      place.depth = static_cast<std::uint16_t>(p + 1);
+      if (frame == 0) place.character = 1;
+      place.move = frame > 0;
+      place.matrix = Mat{.tx = 150 + (p % 8) * 215 + frame * 35, .ty = 150 + (p / 8) * 190 + frame * 5};
+      place.cx = Cx{.mult = {256, 256, 256, static_cast<std::int16_t>(std::max(0, 250 - 37 * frame - p))},
+                    .add = {0, 0, 0, 0}, .hasMult = true, .hasAdd = false};
+      tags.push_back(PlaceObject2(place));
+    }
+    tags.push_back(ShowFrame());
+  }
+  return tags;
+}
+
 inline Bytes PlaceObject(std::uint16_t character, std::uint16_t depth, const Mat& m, const std::optional<Cx>& cx = {}) {
   BitWriter w;
   w.U16(character);

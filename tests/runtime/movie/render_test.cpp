@@ -2,8 +2,6 @@
 // rule of filling, stroking, colouring or fitting the stage.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "tests/runtime/movie/movie_support.h"
 
 namespace zorvel::movie {
@@ -232,33 +230,7 @@ using namespace test;
 // by one; drawn into the same image frame after frame (clearing only what was drawn)
 // they match each frame drawn afresh, also after the image was changed in between.
 TEST(MovieRender, ShapeCacheAndPartialClearingMatchDrawingAfresh) {
-  const int r = 100;
-  const double k = r / std::cos(M_PI / 8);
-  swf::ShapeWriter circle(3, {{swf::Solid(255, 200, 40, 255)}, {}});
-  circle.Set({.move = std::pair{r, 0}, .fill1 = 1});
-  int px = r, py = 0;
-  for (int i = 1; i <= 8; ++i) {
-    const double a = i * M_PI / 4, m = a - M_PI / 8;
-    const int cx = static_cast<int>(std::lround(k * std::cos(m))), cy = static_cast<int>(std::lround(k * std::sin(m)));
-    const int ex = static_cast<int>(std::lround(r * std::cos(a))), ey = static_cast<int>(std::lround(r * std::sin(a)));
-    circle.Curve(cx - px, cy - py, ex - cx, ey - cy);
-    px = ex;
-    py = ey;
-  }
-  std::vector<swf::Bytes> tags = {swf::Background(0, 0, 0), swf::DefineShape(1, 3, circle.End(), -r, r, -r, r)};
-  for (int frame = 0; frame < 3; ++frame) {
-    for (int p = 0; p < 40; ++p) {
-      const swf::Cx fade{.mult = {256, 256, 256, static_cast<std::int16_t>(250 - 37 * frame - p)},
-                         .add = {0, 0, 0, 0}, .hasMult = true, .hasAdd = false};
-      const swf::Mat at{.tx = 150 + (p % 8) * 215 + frame * 35, .ty = 150 + (p / 8) * 190 + frame * 5};
-      tags.push_back(frame == 0 ? swf::PlaceObject2({.depth = static_cast<std::uint16_t>(p + 1), .character = 1,
-                                                     .matrix = at, .cx = fade})
-                                : swf::PlaceObject2({.depth = static_cast<std::uint16_t>(p + 1), .matrix = at, .cx = fade,
-                                                     .move = true}));
-    }
-    tags.push_back(swf::ShowFrame());
-  }
-  auto movie = MustRead(swf::Movie(tags, Stage(100, 60)));
+  auto movie = MustRead(swf::Movie(swf::SparkTags(40, 3), Stage(100, 60)));
   auto largest = [](const QImage& a, const QImage& b) {
     int most = 0;
     for (int y = 0; y < a.height(); ++y)

@@ -70,6 +70,7 @@ std::vector<Seed> Seeds() {
                   Stage(20, 20)),
        1},
       {"timeline_sprite.swf", swf::Movie(timeline, Stage(50, 40)), 3},
+      {"sparks.swf", swf::Movie(swf::SparkTags(24, 3), Stage(100, 60)), 3},
       {"timeline_sprite_cws.swf", swf::Movie(timeline, [] {
          auto o = Stage(50, 40);
          o.compressed = true;

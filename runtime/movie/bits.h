@@ -3,6 +3,7 @@
 // marks the reader as overrun; it never touches a byte outside its range.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -33,21 +34,25 @@ class BitReader {
 
   // UB[n] for n = 0 … 32; n = 0 is 0.
   std::uint32_t Ub(int n) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < n; ++i) {
-      std::uint32_t bit = 0;
+    // Up to a byte's remaining bits at a time; past the end the bits are 0.
+    std::uint64_t value = 0;
+    while (n > 0) {
+      const int take = std::min(n, 8 - bit_);
+      std::uint32_t bits = 0;
       if (pos_ < size_) {
-        bit = (data_[pos_] >> (7 - bit_)) & 1u;
+        bits = (static_cast<std::uint32_t>(data_[pos_]) >> (8 - bit_ - take)) & ((1u << take) - 1u);
       } else {
         overrun_ = true;
       }
-      value = value << 1 | bit;
-      if (++bit_ == 8) {
+      value = value << take | bits;
+      n -= take;
+      bit_ += take;
+      if (bit_ == 8) {
         bit_ = 0;
         ++pos_;
       }
     }
-    return value;
+    return static_cast<std::uint32_t>(value);
   }
   // SB[n]: two's complement in n bits (n = 0 … 32).
   std::int32_t Sb(int n) {

@@ -99,13 +99,9 @@ void Renderer::DrawList(QPainter& painter, const DisplayList& list, const QTrans
 std::size_t Renderer::CacheKeyHash::operator()(const CacheKey& k) const {
   std::size_t h = k.shape * 0x9E3779B97F4A7C15ull;
   auto mix = [&h](std::uint64_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
-  for (double v : {k.a, k.b, k.c, k.d}) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    mix(bits);
-  }
+  for (const std::int64_t v : {k.a, k.b, k.c, k.d}) mix(static_cast<std::uint64_t>(v));
   mix(static_cast<std::uint64_t>(k.fx) << 8 | k.fy);
-  for (std::int16_t v : k.rgb) mix(static_cast<std::uint16_t>(v));
+  for (std::int16_t v : k.colour) mix(static_cast<std::uint16_t>(v));
   return h;
 }
 
@@ -127,13 +123,15 @@ void Renderer::DrawShape(QPainter& painter, std::uint32_t index, const QTransfor
   DrawPaths(painter, shape, transform, chain);
 }
 
-// The shape from its bitmap when it has one path, is small, and its colour transforms
-// scale alpha only (their colour parts, if any, in one of them): group opacity is then
-// the same as the alpha of its one colour.
+// The shape from its bitmap when it is small and its colour can be kept with the
+// bitmap: for a shape of one path, colour transforms that scale alpha only (their colour
+// parts, if any, in one of them), since group opacity is then the same as the alpha of
+// its one colour; for a shape of several paths, one colour transform at most, drawn into
+// the bitmap with the shape.
 bool Renderer::DrawCached(QPainter& painter, std::uint32_t index, const QTransform& transform,
                           const ColourChain& chain, const QRectF& reach) {
   constexpr int kLargest = 160;       // pixels a side
-  constexpr std::size_t kEntries = 1024;
+  constexpr std::size_t kEntries = 4096;
   const Shape& shape = movie_.shapes()[index];
   if (reach.width() > kLargest || reach.height() > kLargest) return false;
   int paths = 0;
@@ -141,35 +139,58 @@ bool Renderer::DrawCached(QPainter& painter, std::uint32_t index, const QTransfo
     for (const QPainterPath& p : layer.fillPaths) paths += !p.isEmpty();
     for (const QPainterPath& p : layer.linePaths) paths += !p.isEmpty();
   }
-  if (paths != 1) return false;
   double opacity = 1;
-  const ColorTransform* coloured = nullptr;
-  for (int i = 0; i < chain.count; ++i) {
-    const ColorTransform& cx = *chain.items[i];
-    if (cx.add[3] != 0 || cx.mult[3] < 0 || cx.mult[3] > 256) return false;
-    opacity *= cx.mult[3] / 256.0;
-    const bool rgb = cx.mult[0] != 256 || cx.mult[1] != 256 || cx.mult[2] != 256 || cx.add[0] != 0 || cx.add[1] != 0 ||
-                     cx.add[2] != 0;
-    if (rgb && coloured) return false;
-    if (rgb) coloured = &cx;
+  ColorTransform kept;  // the colour transform drawn into the bitmap
+  if (paths == 1) {
+    const ColorTransform* coloured = nullptr;
+    for (int i = 0; i < chain.count; ++i) {
+      const ColorTransform& cx = *chain.items[i];
+      if (cx.add[3] != 0 || cx.mult[3] < 0 || cx.mult[3] > 256) return false;
+      opacity *= cx.mult[3] / 256.0;
+      const bool rgb = cx.mult[0] != 256 || cx.mult[1] != 256 || cx.mult[2] != 256 || cx.add[0] != 0 ||
+                       cx.add[1] != 0 || cx.add[2] != 0;
+      if (rgb && coloured) return false;
+      if (rgb) coloured = &cx;
+    }
+    if (opacity <= 0) return true;  // nothing to draw
+    if (coloured) {
+      kept = *coloured;
+      kept.mult[3] = 256;
+      kept.add[3] = 0;
+    }
+  } else {
+    if (chain.count > 1) return false;
+    if (chain.count == 1) kept = *chain.items[0];
   }
-  if (opacity <= 0) return true;  // nothing to draw
 
-  // Whole pixels and a quarter-pixel remainder of the shape's position.
+  // Whole pixels and a quarter-pixel remainder of the shape's position; the matrix in
+  // steps that move the shape's farthest point by an eighth of a pixel at most.
+  const QRectF& drawn = shape.drawn;
+  const double extent = std::max({1.0, std::abs(drawn.left()), std::abs(drawn.right()), std::abs(drawn.top()),
+                                  std::abs(drawn.bottom())});
+  const double quantum = 0.125 / extent;
+  const auto step = [quantum](double v) { return static_cast<std::int64_t>(std::llround(v / quantum)); };
   const double qx = std::floor(transform.dx() * 4 + 0.5), qy = std::floor(transform.dy() * 4 + 0.5);
   const double wholeX = std::floor(qx / 4), wholeY = std::floor(qy / 4);
-  CacheKey key{index, transform.m11(), transform.m12(), transform.m21(), transform.m22(),
-               static_cast<std::uint8_t>(qx - wholeX * 4), static_cast<std::uint8_t>(qy - wholeY * 4), {256, 256, 256, 0, 0, 0}};
-  if (coloured)
-    key.rgb = {coloured->mult[0], coloured->mult[1], coloured->mult[2], coloured->add[0], coloured->add[1], coloured->add[2]};
+  CacheKey key{index,
+               step(transform.m11()),
+               step(transform.m12()),
+               step(transform.m21()),
+               step(transform.m22()),
+               static_cast<std::uint8_t>(qx - wholeX * 4),
+               static_cast<std::uint8_t>(qy - wholeY * 4),
+               {kept.mult[0], kept.mult[1], kept.mult[2], kept.mult[3], kept.add[0], kept.add[1], kept.add[2],
+                kept.add[3]}};
   auto it = cache_.find(key);
   if (it == cache_.end()) {
     if (cache_.size() >= kEntries) cache_.clear();
     // The shape at the remainder offset, drawn into a bitmap just large enough.
-    const QTransform at(key.a, key.b, key.c, key.d, key.fx / 4.0, key.fy / 4.0);
+    const QTransform at(static_cast<double>(key.a) * quantum, static_cast<double>(key.b) * quantum,
+                        static_cast<double>(key.c) * quantum, static_cast<double>(key.d) * quantum, key.fx / 4.0,
+                        key.fy / 4.0);
     const double scale = std::sqrt(std::abs(at.determinant()));
     const double onePixel = scale > 0 ? 1.0 / scale : 0;
-    const QRectF area = at.mapRect(shape.drawn.adjusted(-onePixel, -onePixel, onePixel, onePixel));
+    const QRectF area = at.mapRect(drawn.adjusted(-onePixel, -onePixel, onePixel, onePixel));
     // Far from its own origin (a shape away from its origin, placed back by the
     // translation) the offset would not fit in pixel coordinates: drawn directly.
     constexpr double kFarthest = 1 << 24;
@@ -182,16 +203,12 @@ bool Renderer::DrawCached(QPainter& painter, std::uint32_t index, const QTransfo
       p.setRenderHint(QPainter::Antialiasing);
       const QTransform local = at * QTransform::fromTranslate(-box.left(), -box.top());
       p.setTransform(local);
-      ColorTransform rgbOnly;
-      ColourChain rgbChain;
-      if (coloured) {
-        rgbOnly = *coloured;
-        rgbOnly.mult[3] = 256;
-        rgbOnly.add[3] = 0;
-        rgbChain.items[0] = &rgbOnly;
-        rgbChain.count = 1;
+      ColourChain keptChain;
+      if (!kept.IsIdentity()) {
+        keptChain.items[0] = &kept;
+        keptChain.count = 1;
       }
-      DrawPaths(p, shape, local, rgbChain);
+      DrawPaths(p, shape, local, keptChain);
     }
     it = cache_.emplace(key, std::move(cached)).first;
   }

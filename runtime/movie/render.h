@@ -43,18 +43,21 @@ class Renderer {
   // Of those, the ones copied from the shape cache.
   int cachedShapes() const { return cachedDrawn_; }
 
-  // Small shapes of one fill or one stroke (a firework's spark) are drawn once per
+  // Small shapes (a firework's spark, with or without its tail) are drawn once per
   // scale, rotation, quarter-pixel offset and colour into a bitmap of their own, and
   // then copied with their alpha; the copy lies within a quarter pixel of where the
-  // shape would be drawn. On by default.
+  // shape would be drawn, and its size within an eighth of a pixel. A shape of one fill
+  // or one stroke takes its alpha from the copy's opacity; a shape of several takes its
+  // colour transform into the bitmap, since overlapping parts blend with each other
+  // first. On by default.
   void setShapeCache(bool on) { cacheOn_ = on; }
 
  private:
   struct CacheKey {
     std::uint32_t shape;
-    double a, b, c, d;
+    std::int64_t a, b, c, d;  // the matrix in steps of the shape's quantum
     std::uint8_t fx, fy;
-    std::array<std::int16_t, 6> rgb;
+    std::array<std::int16_t, 8> colour;  // multipliers, then addends
     bool operator==(const CacheKey&) const = default;
   };
   struct CacheKeyHash {

@@ -123,19 +123,23 @@ std::string ShapeTag(TagCode code, std::uint16_t id, const Shape& shape) {
     }
     const bool moveTo = path.startX != penX || path.startY != penY;
     const bool newFill = path.fill != fill1;
-    out.Unsigned(1, 0);  // a style change
-    out.Unsigned(1, 0);  // no new styles
-    out.Unsigned(1, 0);  // no line style
-    out.Unsigned(1, newFill ? 1 : 0);
-    out.Unsigned(1, 0);  // fill style 0 stays none
-    out.Unsigned(1, moveTo ? 1 : 0);
-    if (moveTo) {
-      const int n = SharedBits({path.startX, path.startY});
-      out.Unsigned(5, static_cast<std::uint32_t>(n));
-      out.Signed(n, path.startX);
-      out.Signed(n, path.startY);
+    // A path that goes on from where the pen is with the same fill needs no style
+    // change: one without any of its flags would be the end of the shape.
+    if (moveTo || newFill) {
+      out.Unsigned(1, 0);  // a style change
+      out.Unsigned(1, 0);  // no new styles
+      out.Unsigned(1, 0);  // no line style
+      out.Unsigned(1, newFill ? 1 : 0);
+      out.Unsigned(1, 0);  // fill style 0 stays none
+      out.Unsigned(1, moveTo ? 1 : 0);
+      if (moveTo) {
+        const int n = SharedBits({path.startX, path.startY});
+        out.Unsigned(5, static_cast<std::uint32_t>(n));
+        out.Signed(n, path.startX);
+        out.Signed(n, path.startY);
+      }
+      if (newFill) out.Unsigned(fillBits, static_cast<std::uint32_t>(path.fill));
     }
-    if (newFill) out.Unsigned(fillBits, static_cast<std::uint32_t>(path.fill));
     penX = path.startX;
     penY = path.startY;
     fill1 = path.fill;

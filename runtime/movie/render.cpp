@@ -42,6 +42,7 @@ QImage MakeFrameImage(QSize size) { return QImage(size, QImage::Format_ARGB32_Pr
 void Renderer::Render(const Timeline& timeline, QImage& target, bool withBackground) {
   drawn_ = 0;
   cachedDrawn_ = 0;
+  newBitmaps_ = 0;
   if (target.isNull()) return;
   const MovieInfo& info = movie_.info();
   const QColor background = withBackground ? ToQColor(info.background) : QColor(Qt::transparent);
@@ -211,6 +212,7 @@ bool Renderer::DrawCached(QPainter& painter, std::uint32_t index, const QTransfo
       DrawPaths(p, shape, local, keptChain);
     }
     it = cache_.emplace(key, std::move(cached)).first;
+    ++newBitmaps_;
   }
   const QPoint where(static_cast<int>(wholeX) + it->second.origin.x(), static_cast<int>(wholeY) + it->second.origin.y());
   dirty_.push_back(QRect(where, it->second.image.size()));

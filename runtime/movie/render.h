@@ -42,6 +42,8 @@ class Renderer {
   int drawnShapes() const { return drawn_; }
   // Of those, the ones copied from the shape cache.
   int cachedShapes() const { return cachedDrawn_; }
+  // Of those, the shapes whose bitmap the last Render had to draw first.
+  int newBitmaps() const { return newBitmaps_; }
 
   // Small shapes (a firework's spark, with or without its tail) are drawn once per
   // scale, rotation, quarter-pixel offset and colour into a bitmap of their own, and
@@ -76,7 +78,7 @@ class Renderer {
 
   const Movie& movie_;
   QRectF clip_;
-  int drawn_ = 0, cachedDrawn_ = 0;
+  int drawn_ = 0, cachedDrawn_ = 0, newBitmaps_ = 0;
   bool cacheOn_ = true;
   std::unordered_map<CacheKey, Cached, CacheKeyHash> cache_;
   // What the last Render drew into, to clear only that when the same image comes back

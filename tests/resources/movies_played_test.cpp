@@ -111,6 +111,10 @@ TEST(PlayedMovies, TheDefaultMovieIsOneFrameOnWhite) {
   renderer.Render(timeline, image, true);
   EXPECT_EQ(QColor(image.pixel(2, 2)), QColor(Qt::white));
   EXPECT_NE(QColor(image.pixel(340, 175)), QColor(Qt::white));  // the emblem in the middle
+  // Every ray of the sunburst behind it, not only the first: straight up and down, and
+  // to the left and to the right of the egg.
+  for (const QPoint ray : {QPoint(340, 12), QPoint(340, 338), QPoint(200, 175), QPoint(480, 175)})
+    EXPECT_NE(QColor(image.pixel(ray)), QColor(Qt::white)) << ray.x() << "," << ray.y();
 }
 
 }  // namespace

@@ -99,11 +99,12 @@ void DrawPrize() {
   Show(main::kCloseLabel);
   Hide(main::kMainTitle);
   Hide(main::kSubTitle);
-  // 11: the celebration effect, unless switched off. Its window shows itself when its
-  // fireworks start; the draw waits for it while events go on (another egg may be
+  // 11: the celebration effect, unless switched off. Loading its window starts the
+  // fireworks; the draw shows it and waits while events go on (another egg may be
   // smashed meanwhile, which first closes this effect window), then closes it.
   if (store::ReadConfig(store::kMainSection, store::kEffectsDisabled) != store::kTrue) {
     LoadOver(ids::effect::kWindow, main::kWindow);
+    if (IsOpen(ids::effect::kWindow)) Show(ids::effect::kWindow);
     Delay(g_effectDuration);
     if (IsOpen(ids::effect::kWindow)) CloseWindow(ids::effect::kWindow);
   }

@@ -1,5 +1,7 @@
 #include "app/facade.h"
 
+#include <QWidget>
+
 #include "windows/unit.h"
 #include "windows/unit_ref.h"
 #include "windows/windows.h"
@@ -132,5 +134,14 @@ int MessageBox(std::string_view text, std::int32_t flags, std::string_view capti
 }
 
 void Delay(std::int32_t milliseconds) { Call(cmd::Delay, milliseconds); }
+
+void WhenWindowGoes(std::uint32_t window, std::function<void()> then) {
+  QWidget* widget = forms::WidgetOfHandle(window);
+  if (widget == nullptr) {
+    then();
+    return;
+  }
+  QObject::connect(widget, &QObject::destroyed, std::move(then));
+}
 
 }  // namespace zorvel::app

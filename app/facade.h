@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -110,6 +111,10 @@ int MessageBox(std::string_view text, std::int32_t flags);
 int MessageBox(std::string_view text, std::int32_t flags, std::string_view caption);
 inline constexpr int kAnswerOk = 0;
 inline constexpr std::int32_t kOkOnly = 0, kOkCancel = 1, kInformationIcon = 0x40;
+
+// Runs `then` once the window of the handle has been destroyed (at once when there is
+// no such window).
+void WhenWindowGoes(std::uint32_t window, std::function<void()> then);
 
 // The delay command: waits while window events keep being handled.
 void Delay(std::int32_t milliseconds);

@@ -8,6 +8,7 @@
 
 #include "app/egg_draw.h"
 #include "app/egg_editor.h"
+#include "app/effect_window.h"
 #include "app/main_window.h"
 #include "app/password_window.h"
 #include "app/results_window.h"
@@ -112,6 +113,8 @@ constexpr Binding kBindings[] = {
     // Password window
     ZORVEL_HANDLER(password_enter, password_window::Enter)
     ZORVEL_HANDLER(password_change, password_window::Change)
+    // Celebration effect window
+    ZORVEL_HANDLER(effect_created, effect_window::Created)
 };
 #undef ZORVEL_HANDLER
 

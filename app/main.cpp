@@ -3,6 +3,8 @@
 // and runs the message loop until the last window goes.
 #include <cstdio>
 
+#include "app/dll_commands.h"
+#include "app/flash_host.h"
 #include "app/handlers.h"
 #include "app/program_memory.h"
 #include "app/single_instance.h"
@@ -47,5 +49,10 @@ int main(int argc, char** argv) {
   // Sound: its services, its step of the clean-up, and the windows' background music.
   zorvel::InstallSound();
   zorvel::forms::SetWindowMusicHook(zorvel::PlayWindowMusic);
-  return app.Run(zorvel::forms::EmbeddedFormData(), zorvel::app::HandlerTable(), zorvel::app::kMainWindow);
+  // The movie files of earlier runs that ended without tidying up go; this run's go at
+  // its end, however it ends (after its windows, which remove their own).
+  zorvel::app::RemoveEndedRunsTemporaryFolders();
+  zorvel::AddShutdownStep(zorvel::ShutdownPhase::kResources, [](int) { zorvel::app::RemoveRunTemporaryFolder(); });
+  return app.Run(zorvel::forms::EmbeddedFormData(), zorvel::app::HandlerTable(), zorvel::app::kMainWindow,
+                 zorvel::app::dll::ProgramDllCommands());
 }

@@ -39,9 +39,17 @@ DllTables& Tables() {
   return tables;
 }
 
+// A library named without an extension is its ".dll" file, as the platform loads it.
+std::string LibraryKey(std::string_view file) {
+  std::string key = FoldCase(file);
+  const std::size_t slash = key.find_last_of("\\/");
+  if (key.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) key += ".dll";
+  return key;
+}
+
 void* Provided(const std::string& file, const std::string& procedure) {
   const auto& provided = Tables().provided;
-  const auto it = provided.find({FoldCase(file), procedure});
+  const auto it = provided.find({LibraryKey(file), procedure});
   return it == provided.end() ? nullptr : it->second;
 }
 
@@ -69,7 +77,7 @@ void DeclareDllCommands(std::vector<DllCommand> commands) {
 }
 
 void ProvideProcedure(std::string_view file, std::string_view procedure, void* address) {
-  Tables().provided[{FoldCase(file), std::string(procedure)}] = address;
+  Tables().provided[{LibraryKey(file), std::string(procedure)}] = address;
 }
 
 void SetDllSearchFolder(std::string gbkFolder) { Tables().searchFolder = std::move(gbkFolder); }

@@ -5,6 +5,7 @@
 #include "runtime/program.h"
 #include "runtime/ui/message_box.h"
 #include "text/gbk_literal.h"
+#include "windows/platform_procedures.h"
 #include "windows/register_units.h"
 #include "windows/window_commands.h"
 #include "windows/windows.h"
@@ -23,10 +24,12 @@ RuntimeApp::RuntimeApp(int& argc, char** argv) {
 RuntimeApp::~RuntimeApp() = default;
 
 int RuntimeApp::Run(std::span<const std::uint8_t> formData, std::span<const HandlerEntry> handlers,
-                    std::uint32_t startupWindow) {
+                    std::uint32_t startupWindow, std::vector<DllCommand> dllCommands) {
   InitializeRuntime();
   ui::InstallRuntimeErrorBox();
   ProvideWindowServices();
+  ProvidePlatformProcedures();
+  DeclareDllCommands(std::move(dllCommands));
   RegisterUnitTypes();
   SetHandlerTable(handlers);
   SetTemplates(ReadFormData(formData));

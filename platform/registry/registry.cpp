@@ -45,6 +45,13 @@ std::optional<std::string> CacheFolder() {
     gbkFolder = folder;
   }
   if (!MakeFolders(folder + "/Temporary Internet Files") || !MakeFolders(folder + "/Temp")) return std::nullopt;
+  // Under /tmp anyone may have made the folder first, or planted a link in its place:
+  // only a real folder of the user's own is used, and it is closed to others.
+  for (const std::string& part : {folder, folder + "/Temp", folder + "/Temporary Internet Files"}) {
+    struct stat st {};
+    if (lstat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) return std::nullopt;
+    if ((st.st_mode & 077) != 0 && chmod(part.c_str(), 0700) != 0) return std::nullopt;
+  }
   return gbkFolder + "/Temporary Internet Files";
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dll_commands.h"
 #include "app/egg_draw.h"
 #include "app/facade.h"
 #include "app/handlers.h"
@@ -20,6 +21,7 @@
 #include "forms/form_data.h"
 #include "windows/window_commands.h"
 #include "windows/windows.h"
+#include "windows/platform_procedures.h"
 #include "windows/register_units.h"
 #include "platform/profile/profile.h"
 #include "resources/egg_pictures.h"
@@ -50,6 +52,8 @@ class AppTest : public ::testing::Test {
     forms::ResetWindows();
     forms::RegisterUnitTypes();
     forms::ProvideWindowServices();
+    forms::ProvidePlatformProcedures();
+    DeclareDllCommands(dll::ProgramDllCommands());
     const std::optional<forms::FormData> data = forms::ParseFormData(forms::EmbeddedFormData());
     ASSERT_TRUE(data.has_value());
     forms::SetTemplates(*data);

@@ -27,13 +27,14 @@ std::size_t FindEmbed(std::string_view page) {
   return std::string_view::npos;
 }
 
-// A bare file name: not empty, no folder separator (a GBK character's trail byte may be
-// 0x5C and is not one), no "..".
+// A bare file name: not empty, no folder separator (the trail byte of a GBK character,
+// 0x40 to 0xFE but 0x7F, may be 0x5C and is not one), no "..".
 bool BareFileName(std::string_view name) {
   if (name.empty() || name.find("..") != std::string_view::npos) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
     const auto byte = static_cast<unsigned char>(name[i]);
-    if (byte >= 0x81 && byte <= 0xFE && i + 1 < name.size()) {
+    const auto trail = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+    if (byte >= 0x81 && byte <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
       ++i;
       continue;
     }

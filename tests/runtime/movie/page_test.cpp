@@ -47,6 +47,8 @@ TEST(MoviePage, ReadsAndRefusesTable) {
       {"<embed src=\"\">", std::nullopt, 0, 0, std::nullopt, "page: the movie's src is not a bare file name"},
       {"<embed src=\"../m.swf\">", std::nullopt, 0, 0, std::nullopt, "page: the movie's src is not a bare file name"},
       {"<embed src=\"sub/m.swf\">", std::nullopt, 0, 0, std::nullopt, "page: the movie's src is not a bare file name"},
+      // A lead byte before "/" is no GBK character: the "/" is a separator.
+      {"<embed src=\"\xF0/m.swf\">", std::nullopt, 0, 0, std::nullopt, "page: the movie's src is not a bare file name"},
       {"<embed src=\"sub\\m.swf\">", std::nullopt, 0, 0, std::nullopt, "page: the movie's src is not a bare file name"},
       {"<embed src=m.swf width=0>", std::nullopt, 0, 0, std::nullopt, "page: the width is not a whole number from 1 to 16384"},
       {"<embed src=m.swf width=16385>", std::nullopt, 0, 0, std::nullopt, "page: the width is not a whole number from 1 to 16384"},

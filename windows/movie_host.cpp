@@ -655,9 +655,11 @@ void SetColourKey(QWidget* window, std::uint32_t colorRef) {
     if (way == SeeThrough::kShape) window->setMask(kNothingShown);
   }
   // The movies in it draw their next frame for the new key.
-  for (QWidget* document : window->findChildren<DocumentWindow*>()) {
-    QMetaObject::invokeMethod(document, [document] { static_cast<DocumentWindow*>(document)->Refresh(); },
-                              Qt::QueuedConnection);
+  // (The window classes here carry no meta-object of their own: found by their C++ type.)
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    if (auto* document = dynamic_cast<DocumentWindow*>(child)) {
+      QMetaObject::invokeMethod(document, [document] { document->Refresh(); }, Qt::QueuedConnection);
+    }
   }
   window->update();
 }

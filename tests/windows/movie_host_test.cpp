@@ -142,6 +142,26 @@ TEST_F(MovieHost, KeyedWindowWithoutCompositorIsCutToTheMoviesShape) {
   EXPECT_LT(inside, 400 * 300 / 2);
 }
 
+// The key given after the window is shown and the movie plays: the next frames are keyed.
+TEST_F(MovieHost, ColourKeyGivenWhilePlaying) {
+  const std::string page = WritePage(folder_, "qarn-8", 2, "");
+  QWidget window(nullptr, Qt::FramelessWindowHint);
+  window.resize(300, 200);
+  window.show();
+  CreateMovieHost(&window, page, window.rect());
+  QTest::qWait(30);
+  EXPECT_EQ(qAlpha(window.grab().toImage().convertToFormat(QImage::Format_ARGB32).pixel(2, 2)), 255);
+  EXPECT_TRUE(InputRegionOf(&window).isEmpty());
+  SetColourKey(&window, 0);
+  ASSERT_TRUE(WaitForSparks(&window, 20));
+  if (SeeThroughOf(&window) == SeeThrough::kShape) {
+    EXPECT_EQ(window.mask(), InputRegionOf(&window));
+  } else {
+    const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(shot.pixel(2, 2)), 0);
+  }
+}
+
 TEST_F(MovieHost, BadPagesAndMoviesShowNothing) {
   ASSERT_TRUE(test::WriteBytes(folder_ / "no-embed.qz", "<html><body>nothing</body></html>"));
   ASSERT_TRUE(test::WriteBytes(folder_ / "missing-movie.qz", "<embed src=\"gone.swf\">"));

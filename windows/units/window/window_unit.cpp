@@ -25,6 +25,7 @@
 #include "text/gbk.h"
 #include "windows/events.h"
 #include "windows/font.h"
+#include "windows/movie_host.h"
 #include "windows/windows.h"
 
 namespace zorvel::forms {
@@ -323,6 +324,9 @@ void WindowWidget::paintEvent(QPaintEvent*) {
 }
 
 void WindowClient::paintEvent(QPaintEvent* event) {
+  // A window with a colour key paints no background: what its movie leaves undrawn
+  // shows what lies beneath the window.
+  if (ColourKeyOf(this)) return;
   QPainter painter(this);
   const PreparedPicture* picture = unit_ != nullptr ? unit_->BackPicture() : nullptr;
   const QColor colour = ColourOf(unit_ != nullptr ? unit_->Property(wp::kBackColour).word
@@ -561,6 +565,8 @@ QRegion WindowUnit::ShapeRegion(int shape, int width, int height) {
 }
 
 void WindowUnit::ApplyShape() {
+  // The shape of a colour-keyed window without a compositor is the movie's to cut.
+  if (SeeThroughOf(widget_) == SeeThrough::kShape) return;
   const QRegion region = ShapeRegion(Property(wp::kShape).word, widget_->width(), widget_->height());
   if (region.isEmpty()) {
     widget_->clearMask();

@@ -1,4 +1,3 @@
-// The values passed to and from automation objects, and member name matching.
 #include "runtime/automation.h"
 
 namespace zorvel::automation {
@@ -47,6 +46,8 @@ Variant::Variant(const Variant& other)
 
 Variant& Variant::operator=(const Variant& other) {
   if (this == &other) return *this;
+  // The new reference is taken before the old one goes: the two may be the same object,
+  // and releasing first could delete it.
   if (other.object_ != nullptr) other.object_->AddRef();
   Clear();
   kind_ = other.kind_;
@@ -58,18 +59,22 @@ Variant& Variant::operator=(const Variant& other) {
 }
 
 Variant::Variant(Variant&& other) noexcept
-    : kind_(other.kind_), integer_(other.integer_), double_(other.double_), text_(std::move(other.text_)),
+    : kind_(std::exchange(other.kind_, Kind::kEmpty)),
+      integer_(std::exchange(other.integer_, 0)),
+      double_(std::exchange(other.double_, 0)),
+      text_(std::move(other.text_)),
       object_(std::exchange(other.object_, nullptr)) {
-  other.kind_ = Kind::kEmpty;
+  other.text_.clear();
 }
 
 Variant& Variant::operator=(Variant&& other) noexcept {
   if (this == &other) return *this;
   Clear();
   kind_ = std::exchange(other.kind_, Kind::kEmpty);
-  integer_ = other.integer_;
-  double_ = other.double_;
+  integer_ = std::exchange(other.integer_, 0);
+  double_ = std::exchange(other.double_, 0);
   text_ = std::move(other.text_);
+  other.text_.clear();
   object_ = std::exchange(other.object_, nullptr);
   return *this;
 }
@@ -77,16 +82,28 @@ Variant& Variant::operator=(Variant&& other) noexcept {
 Variant::~Variant() { Clear(); }
 
 void Variant::Clear() {
-  if (object_ != nullptr) std::exchange(object_, nullptr)->Release();
+  if (Object* object = std::exchange(object_, nullptr)) object->Release();
   kind_ = Kind::kEmpty;
+  integer_ = 0;
+  double_ = 0;
   text_.clear();
 }
 
+// Names are GBK like every text: a lead byte takes its second byte with it, and only
+// single-byte letters fold, so a second byte that happens to be a letter must match as is.
 bool SameMember(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
+    if (static_cast<unsigned char>(a[i]) >= 0x80) {
+      if (a[i] != b[i]) return false;
+      if (i + 1 < a.size()) {
+        ++i;
+        if (a[i] != b[i]) return false;
+      }
+      continue;
+    }
+    if (fold(a[i]) != fold(b[i])) return false;
   }
   return true;
 }

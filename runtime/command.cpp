@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/automation.h"
 #include "runtime/error.h"
 #include "runtime/numbers.h"
 #include "text/gbk_literal.h"
@@ -50,7 +51,8 @@ TypedValue Arguments::Deref(int i) const {
   if (!type::IsVariable(a.type)) return a;
   const std::uint32_t t = type::VariableType(a.type);
   TypedValue v{0, t};
-  std::memcpy(&v.value, a.AsPointer(), type::StoredSize(t));
+  const std::size_t size = t == type::kComObject ? sizeof(automation::Object*) : type::StoredSize(t);
+  std::memcpy(&v.value, a.AsPointer(), size);
   return v;
 }
 
@@ -79,6 +81,12 @@ void* Arguments::variable(int i, std::uint32_t* valueType) const {
   return args_[i].AsPointer();
 }
 
+automation::Object** Arguments::objectVariable(int i) const {
+  std::uint32_t t = 0;
+  void* slot = variable(i, &t);
+  return t == type::kComObject ? static_cast<automation::Object**>(slot) : nullptr;
+}
+
 std::string_view Value::view() const {
   if (v_.type == type::kText) return TextView(v_.AsText());
   if (v_.type == type::kByteSet) return ByteSetView(v_.AsByteSet());
@@ -86,7 +94,11 @@ std::string_view Value::view() const {
 }
 
 void Value::reset() {
-  FreeValue(v_.value, v_.type);
+  if (v_.type == type::kComObject) {
+    if (automation::Object* object = ComObjectOf(v_)) object->Release();
+  } else {
+    FreeValue(v_.value, v_.type);
+  }
   v_ = TypedValue{};
 }
 

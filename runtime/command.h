@@ -51,6 +51,13 @@ class Arguments {
   std::string_view bytes(int i) const;
   // A variable argument: its address and type, or null when the argument is not one.
   void* variable(int i, std::uint32_t* valueType = nullptr) const;
+  // The argument's value, a variable read through; absent gives the record of type 0.
+  TypedValue value(int i) const { return present(i) ? Deref(i) : TypedValue{}; }
+  // An object argument or the object an object variable holds, without adding a
+  // reference; null when absent, empty or of another type.
+  automation::Object* object(int i) const { return ComObjectOf(value(i)); }
+  // The holder of an object variable argument, or null when the argument is not one.
+  automation::Object** objectVariable(int i) const;
 
  private:
   TypedValue Deref(int i) const;
@@ -80,7 +87,8 @@ struct VariableArg {
 template <class T>
 VariableArg<T> Var(T& variable) { return {&variable}; }
 
-// A command's result; frees the text, byte set or array it holds.
+// A command's result; frees the text, byte set or array it holds and releases the
+// object reference it holds.
 class Value {
  public:
   Value() = default;
@@ -105,6 +113,8 @@ class Value {
   std::string_view view() const;
   std::string str() const { return std::string(view()); }
   const std::uint8_t* byteSet() const { return v_.type == type::kByteSet ? v_.AsByteSet() : nullptr; }
+  // The object held (null when empty or not an object), still owned by the value.
+  automation::Object* object() const { return ComObjectOf(v_); }
   // Hands over what the value owns.
   TypedValue release() { return std::exchange(v_, TypedValue{}); }
 
@@ -134,6 +144,12 @@ inline TypedValue ToArgument(VariableArg<std::int64_t> v) { return TypedValue::V
 inline TypedValue ToArgument(VariableArg<double> v) { return TypedValue::Variable(v.variable, type::kDouble); }
 inline TypedValue ToArgument(VariableArg<float> v) { return TypedValue::Variable(v.variable, type::kFloat); }
 inline TypedValue ToArgument(VariableArg<char*> v) { return TypedValue::Variable(v.variable, type::kText); }
+// An object passed by value (null is the empty object); no reference changes hands.
+inline TypedValue ToArgument(automation::Object* object) { return TypedValue::ComObject(object); }
+// An object variable: the command may replace the object its holder keeps.
+inline TypedValue ToArgument(VariableArg<automation::Object*> v) {
+  return TypedValue::Variable(v.variable, type::kComObject);
+}
 
 template <class... A>
 Value Call(Command command, const A&... args) {

@@ -61,4 +61,11 @@ ZORVEL_COMMAND(ReadRegistryText);  // root, path, [default] -> text
 ZORVEL_COMMAND(RunDirectory);  // -> text
 ZORVEL_COMMAND(RunProgram);    // command line, [wait], [show 1-6] -> logical
 
+// ---- Automation objects (member names match ignoring ASCII case) ----
+ZORVEL_COMMAND(ReadProperty);   // object, name, [argument, ...] -> object (a new reference; empty unless the value is one)
+ZORVEL_COMMAND(WriteProperty);  // object, name, [index, ...], value -> logical
+ZORVEL_COMMAND(CallMethod);     // object, name, [argument, ...] -> none (the method's result is released)
+ZORVEL_COMMAND(AssignObject);   // object variable, object -> none (the variable takes a reference of its own)
+ZORVEL_COMMAND(ClearObject);    // object variable -> none (its reference is released, the variable emptied)
+
 }  // namespace zorvel::cmd

@@ -7,6 +7,10 @@
 
 namespace zorvel {
 
+namespace automation {
+class Object;
+}
+
 // Data-type codes.
 namespace type {
 inline constexpr std::uint32_t kNone = 0;  // an omitted optional argument
@@ -24,8 +28,9 @@ inline constexpr std::uint32_t kSubProgram = 0x80000006;
 
 // Set on a basic code: an array of that type, the value pointing at an array block.
 inline constexpr std::uint32_t kArrayFlag = 0x20000000;
-// Set on a basic code in an argument: the argument is a variable of that type that
-// the command may change; the value holds the variable's address.
+// Set on a basic code (or on the object type) in an argument: the argument is a
+// variable of that type that the command may change; the value holds the variable's
+// address.
 inline constexpr std::uint32_t kVariableFlag = 0x40000000;
 
 // Unit and object types of the component libraries (library number in the high word).
@@ -50,7 +55,11 @@ constexpr bool IsArray(std::uint32_t code) {
   return ClassOf(code) == Class::kBasic && (code & kArrayFlag) != 0;
 }
 constexpr std::uint32_t ElementOf(std::uint32_t code) { return code & ~kArrayFlag; }
-constexpr bool IsVariable(std::uint32_t code) { return (code & 0xC0000000u) == 0xC0000000u; }
+// A variable argument: a basic code with the variable flag, or an object variable, whose
+// argument points at the variable's 8-byte object holder.
+constexpr bool IsVariable(std::uint32_t code) {
+  return (code & 0xC0000000u) == 0xC0000000u || code == (kComObject | kVariableFlag);
+}
 constexpr std::uint32_t VariableType(std::uint32_t code) { return code & ~kVariableFlag; }
 // The six numeric types are the basic (non-array) codes whose low byte is 1.
 constexpr bool IsNumeric(std::uint32_t code) {
@@ -104,6 +113,9 @@ struct TypedValue {
   static TypedValue Array(const void* block, std::uint32_t elementType) {
     return {Address(block), elementType | type::kArrayFlag};
   }
+  // An object value: the object holder (null is the empty object). Building one adds no
+  // reference; whoever made the record decides who owns the reference it carries.
+  static TypedValue ComObject(automation::Object* object) { return {Address(object), type::kComObject}; }
   static TypedValue Variable(void* address, std::uint32_t valueType) {
     return {Address(address), valueType | type::kVariableFlag};
   }
@@ -137,5 +149,12 @@ struct TypedValue {
 };
 #pragma pack(pop)
 static_assert(sizeof(TypedValue) == 12);
+
+// The object an object value holds, without adding a reference; null for the empty
+// object and for a value of any other type. An object variable keeps the same holder in
+// the 8-byte slot its argument points at.
+inline automation::Object* ComObjectOf(const TypedValue& v) {
+  return v.type == type::kComObject ? static_cast<automation::Object*>(v.AsPointer()) : nullptr;
+}
 
 }  // namespace zorvel

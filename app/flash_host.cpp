@@ -26,6 +26,7 @@ using namespace zorvel::literals;
 namespace {
 
 using automation::Object;
+using forms::WindowProcedure;
 
 // ---- The temporary folder ----
 
@@ -74,9 +75,6 @@ const char* const kPageTemplate =
 
 // ---- The control's automation, through the library commands ----
 
-automation::Object* ObjectIn(const Value& value) {
-  return value.type() == type::kComObject ? reinterpret_cast<Object*>(value.raw().value) : nullptr;
-}
 
 // The window procedure the context-menu filter replaced (one for the whole program).
 WindowProcedure g_savedWindowProcedure = nullptr;

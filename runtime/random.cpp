@@ -1,5 +1,8 @@
 #include "runtime/random.h"
 
+#include <sys/random.h>
+
+#include <chrono>
 #include <utility>
 
 #include "runtime/commands.h"
@@ -29,11 +32,24 @@ std::uint64_t UniformBelow(CrtRandom& generator, std::uint64_t count) {
   }
 }
 
+namespace {
+
+// 32 bits the system draws from its entropy pool; the high-resolution clock where the
+// pool cannot be read.
+std::uint32_t EntropyWord() {
+  std::uint32_t word = 0;
+  if (getrandom(&word, sizeof word, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof word)) return word;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return static_cast<std::uint32_t>(now ^ (now >> 32));
+}
+
+}  // namespace
+
 std::uint32_t NextAutomaticSeed() {
   static std::uint32_t counter = 0;
   const std::uint32_t seed = TickCount() + counter;
   counter += (seed & 0xFF) + 100;
-  return seed;
+  return seed ^ EntropyWord();
 }
 
 namespace cmd {

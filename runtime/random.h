@@ -30,7 +30,9 @@ std::uint64_t UniformBelow(CrtRandom& generator, std::uint64_t count);
 
 // The seed the seed command takes when it is given none: the tick count plus a
 // counter that grows by (seed & 0xFF) + 100 each time, so that two seeds in the same
-// millisecond differ.
+// millisecond differ, mixed with 32 bits of the system's entropy, so that one seed
+// cannot be told from the one before (the draw's seed from the celebration's, taken a
+// moment later) nor from the clock.
 std::uint32_t NextAutomaticSeed();
 
 }  // namespace zorvel

@@ -70,7 +70,7 @@ class Process {
   pid_t pid_ = -1;
 };
 
-int Run(const std::vector<std::string>& argv, const std::string& display, const std::string& log) {
+int RunTool(const std::vector<std::string>& argv, const std::string& display, const std::string& log) {
   std::string command = "DISPLAY=" + display;
   for (const auto& a : argv) command += " '" + a + "'";
   command += " >>'" + log + "' 2>&1";
@@ -128,7 +128,7 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   ASSERT_FALSE(egg.isNull());
   const QColor prize(40, 90, 230);
   const auto set = [&](const char* section, const char* key, const std::string& value) {
-    ASSERT_TRUE(profile::WriteString((folder / "config.a").string(), gbk::FromUtf8(section), gbk::FromUtf8(key),
+    ASSERT_TRUE(profile::WriteString(folder / "config.a", gbk::FromUtf8(section), gbk::FromUtf8(key),
                                      gbk::FromUtf8(value)));
   };
   set("zbt", "金蛋个数", "1");
@@ -137,7 +137,7 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   const char* numerals[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
   for (int n = 0; n < 8; ++n) set("zbt", numerals[n], n == 0 ? "50" : "0");
   fs::create_directories(folder / "奖品图片");
-  ASSERT_TRUE(zorvel::test::WriteBytes(folder / "奖品图片" / "1.jpg", SolidPicture(600, 400, prize)));
+  ASSERT_TRUE(zorvel::test::WriteBytes(folder / "奖品图片/1.jpg", SolidPicture(600, 400, prize)));
   Process zorvel({program.string()}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CACHE_HOME=" + folder.path()},
                  log);
   std::this_thread::sleep_for(3s);
@@ -145,12 +145,12 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
 
   const auto shot = [&](int i) {
     const std::string file = folder / ("shot-" + std::to_string(i) + ".png");
-    Run({import, "-window", "root", file}, display, log);
+    RunTool({import, "-window", "root", file}, display, log);
     return QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32);
   };
   const QImage before = shot(0);
   ASSERT_FALSE(before.isNull()) << zorvel::test::ReadBytes(log);
-  ASSERT_EQ(Run({xdotool, "mousemove", std::to_string(80 + egg.width() / 2), std::to_string(300 + egg.height() / 2),
+  ASSERT_EQ(RunTool({xdotool, "mousemove", std::to_string(80 + egg.width() / 2), std::to_string(300 + egg.height() / 2),
                  "click", "1"},
                 display, log),
             0);

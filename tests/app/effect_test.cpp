@@ -2,6 +2,7 @@
 // procedures it reaches by number, and the effect window over the main window after a
 // draw (offscreen).
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -24,6 +25,7 @@ namespace zorvel::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
+namespace main = ids::main;
 
 class EffectTest : public AppTest {
  protected:
@@ -40,7 +42,7 @@ class EffectTest : public AppTest {
     unsetenv("XDG_CACHE_HOME");
   }
   // This run's folder of movie files (UTF-8).
-  fs::path RunFolder() const { return cache_.path() / "zorvel" / "Temp" / ("zorvel-" + std::to_string(getpid())); }
+  fs::path RunFolder() const { return fs::path(cache_.path()) / "zorvel" / "Temp" / ("zorvel-" + std::to_string(getpid())); }
   std::vector<std::string> RunFiles() const {
     std::vector<std::string> names;
     if (fs::exists(RunFolder()))
@@ -92,28 +94,28 @@ TEST_F(EffectTest, PlayMovieWritesItsPairPerHandleAndTheyGoWithTheWindow) {
     FlashHost host;
     host.methods->PlayMovie(&host, firstHandle, "", 0, false);
     EXPECT_EQ(fs::file_size(RunFolder() / (one + ".swf")), 18547u) << "an empty movie plays the default one";
-    EXPECT_EQ(zorvel::test::ReadBytes(RunFolder() / (one + ".swf")), AsBytes(resources::DefaultMovie()));
+    EXPECT_EQ(zorvel::test::ReadBytes(RunFolder() / (one + ".swf")), std::string(resources::DefaultMovie()));
     EXPECT_EQ(zorvel::test::ReadBytes(RunFolder() / (one + ".qz")), host.pageText);
     EXPECT_EQ(host.width, 400);
     EXPECT_EQ(host.height, 300);
     EXPECT_EQ(host.hostWindow, firstHandle);
     EXPECT_NE(host.controlWindow, 0u);
     EXPECT_NE(host.control, nullptr);
-    EXPECT_EQ(gbk::ToUtf8(host.pageFile), RunFolder().string() + "\\" + one + ".qz")
+    EXPECT_EQ(gbk::ToUtf8(host.pageFile), cache_.path() + "/zorvel/Temp\\zorvel-" + std::to_string(getpid()) + "\\" + one + ".qz")
         << "the program's own path, with its separator";
     host.methods->Destroy(&host);
     EXPECT_EQ(host.control, nullptr);
     EXPECT_TRUE(host.pageFile.empty());
   }
   // The same handle again: the pair is written anew, through no link planted in its place.
-  fs::create_symlink(cache_.path() / "victim", RunFolder() / (two + ".swf"));
+  fs::create_symlink(fs::path(cache_.path()) / "victim", RunFolder() / (two + ".swf"));
   for (std::string_view movie : {resources::CelebrationMovie(1), resources::CelebrationMovie(3)}) {
     FlashHost host;
     host.methods->PlayMovie(&host, secondHandle, movie, 0x00FF00, false);
     host.methods->Destroy(&host);
     EXPECT_EQ(zorvel::test::ReadBytes(RunFolder() / (two + ".swf")), std::string(movie));
   }
-  EXPECT_FALSE(fs::exists(cache_.path() / "victim")) << "the link was replaced, not written through";
+  EXPECT_FALSE(fs::exists(fs::path(cache_.path()) / "victim")) << "the link was replaced, not written through";
   EXPECT_FALSE(fs::is_symlink(RunFolder() / (two + ".swf")));
   EXPECT_EQ(RunFiles(), (std::vector<std::string>{one + ".qz", one + ".swf", two + ".qz", two + ".swf"}));
   struct stat st {};
@@ -129,17 +131,17 @@ TEST_F(EffectTest, PlayMovieWritesItsPairPerHandleAndTheyGoWithTheWindow) {
 }
 
 TEST_F(EffectTest, TheStartRemovesTheFoldersOfEndedRunsOnly) {
-  const fs::path temp = cache_.path() / "zorvel" / "Temp";
+  const fs::path temp = fs::path(cache_.path()) / "zorvel" / "Temp";
   ASSERT_FALSE(RunTemporaryFolder().empty());
   // A process that has ended, one that runs (this one's parent), and a folder of another name.
   const pid_t ended = fork();
   if (ended == 0) _exit(0);
   waitpid(ended, nullptr, 0);
-  for (const std::string name :
+  for (const std::string& name :
        {"zorvel-" + std::to_string(ended), "zorvel-" + std::to_string(getppid()), std::string("zorvel-notes")}) {
     fs::create_directory(temp / name);
     fs::permissions(temp / name, fs::perms::owner_all);
-    zorvel::test::WriteBytes(temp / name / "qarn-4.swf", "movie");
+    ASSERT_TRUE(zorvel::test::WriteBytes(temp / name / "qarn-4.swf", "movie"));
   }
   RemoveEndedRunsTemporaryFolders();
   EXPECT_FALSE(fs::exists(temp / ("zorvel-" + std::to_string(ended))));
@@ -265,7 +267,7 @@ TEST_F(EffectTest, ADrawShowsFireworksOverTheMainWindowThenClosesThem) {
 // All three movies come up over many draws, as often whatever the prize.
 TEST_F(EffectTest, TheMovieIsChosenAtRandomNotByThePrize) {
   // Probability mode, the eight levels equally likely; the draws show the prize at once.
-  SetConfig("lx", "假");
+  SetConfig("lx", "真");
   const char* numerals[] = {"一", "二", "三", "四", "五", "六", "七", "八"};
   for (const char* numeral : numerals) SetConfig(numeral, "1");
   StartProgram();

@@ -33,14 +33,14 @@ using forms::WindowProcedure;
 constexpr char kRunFolderPrefix[] = "zorvel-";
 
 // The user's temporary folder as the browser cache folder gives it: "Temporary Internet
-// Files" turned into "Temp", with a separator at the end, made if missing.
-std::string UserTemporaryFolder() {
+// Files" turned into "Temp", with a separator at the end; made if missing when asked.
+std::string UserTemporaryFolder(bool make) {
   const Value cache = Call(cmd::ReadRegistryText, 3,
                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\Cache");
   if (cache.view().empty()) return {};
   const Value replaced = Call(cmd::ReplaceSubtext, cache, "Temporary Internet Files", "Temp", kAbsent, kAbsent, true);
   std::string folder = replaced.str() + "\\";
-  dll::MakeSureDirectoryPathExists(folder.c_str());
+  if (make) dll::MakeSureDirectoryPathExists(folder.c_str());
   return folder;
 }
 
@@ -339,7 +339,7 @@ const FlashHostMethods kFlashHostMethods = {
 };
 
 std::string RunTemporaryFolder() {
-  const std::string user = UserTemporaryFolder();
+  const std::string user = UserTemporaryFolder(true);
   if (user.empty()) return {};
   const std::string folder = user + kRunFolderPrefix + std::to_string(getpid());
   const std::string native = NativePath(folder);
@@ -355,12 +355,12 @@ std::string RunTemporaryFolder() {
 }
 
 void RemoveRunTemporaryFolder() {
-  const std::string user = UserTemporaryFolder();
+  const std::string user = UserTemporaryFolder(false);
   if (!user.empty()) RemoveRunFolder(NativePath(user + kRunFolderPrefix + std::to_string(getpid())));
 }
 
 void RemoveEndedRunsTemporaryFolders() {
-  const std::string user = UserTemporaryFolder();
+  const std::string user = UserTemporaryFolder(false);
   if (user.empty()) return;
   const std::string native = NativePath(user);
   DIR* dir = opendir(native.c_str());

@@ -41,9 +41,16 @@ class Process {
     std::vector<char*> args;
     for (auto& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    env.insert(env.end(), environment.begin(), environment.end());
+    // The process's environment with the given variables in place of its own.
+    std::vector<std::string> env = environment;
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string_view variable(*e);
+      const std::string_view name = variable.substr(0, variable.find('='));
+      if (std::none_of(environment.begin(), environment.end(), [&](const std::string& given) {
+            return given.compare(0, name.size() + 1, std::string(name) + "=") == 0;
+          }))
+        env.emplace_back(variable);
+    }
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -138,7 +145,7 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   for (int n = 0; n < 8; ++n) set("zbt", numerals[n], n == 0 ? "50" : "0");
   fs::create_directories(folder / "奖品图片");
   ASSERT_TRUE(zorvel::test::WriteBytes(folder / "奖品图片/1.jpg", SolidPicture(600, 400, prize)));
-  Process zorvel({program.string()}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CACHE_HOME=" + folder.path()},
+  Process zorvel({program.string()}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CACHE_HOME=" + (folder / "cache")},
                  log);
   std::this_thread::sleep_for(3s);
   ASSERT_TRUE(zorvel.running()) << zorvel::test::ReadBytes(log);
@@ -162,6 +169,23 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   std::this_thread::sleep_for(3s);
   const QImage after = shot(99);  // the effect has gone; the prize stays shown
   ASSERT_FALSE(after.isNull());
+  // The screenshots stay for a look when the test fails.
+  struct KeepShotsOnFailure {
+    const zorvel::test::TempFolder& folder;
+    ~KeepShotsOnFailure() {
+      if (!::testing::Test::HasFailure()) return;
+      const fs::path kept = fs::temp_directory_path() / "zorvel-effect-x-failed";
+      fs::remove_all(kept);
+      fs::create_directories(kept);
+      for (const auto& entry : fs::recursive_directory_iterator(folder.path()))
+        if (entry.path().filename() != "zorvel" && !entry.is_directory() && !entry.is_symlink()) {
+          const fs::path target = kept / fs::relative(entry.path(), folder.path());
+          fs::create_directories(target.parent_path());
+          fs::copy_file(entry.path(), target);
+        }
+      std::fprintf(stderr, "screenshots kept in %s\n", kept.c_str());
+    }
+  } keep{folder};
   const QRect screen = after.rect();
   const int prizeAfter = CountNear(after, prize, screen);
   ASSERT_GT(prizeAfter, 5000) << "the prize card is shown after the draw";

@@ -6,6 +6,7 @@
 
 #include <QTimer>
 
+#include "app/dll_commands.h"
 #include "app/handlers.h"
 #include "forms/embedded.h"
 #include "runtime/error.h"
@@ -14,6 +15,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/windows/window_test.h"
 #include "text/gbk.h"
+#include "windows/platform_procedures.h"
 #include "windows/runtime_app.h"
 #include "windows/window_commands.h"
 #include "windows/windows.h"
@@ -37,6 +39,12 @@ TEST_F(EmbeddedForms, EveryWindowLoadsWithAllItsUnits) {
   EXPECT_EQ(EmbeddedHandlerNames().size(), app::HandlerTable().size());
   SetTemplates(*data);
   SetHandlerTable(app::HandlerTable());
+  // The effect window plays its movie through the program's DLL commands, from a cache
+  // folder of the test's own.
+  const zorvel::test::TempFolder cache("zorvel-forms-cache");
+  setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+  ProvidePlatformProcedures();
+  DeclareDllCommands(app::dll::ProgramDllCommands());
   for (std::uint32_t id : data->windowIds) {
     SCOPED_TRACE(::testing::Message() << "window " << std::hex << id);
     ASSERT_TRUE(LoadWindow(id, nullptr, false));
@@ -51,6 +59,8 @@ TEST_F(EmbeddedForms, EveryWindowLoadsWithAllItsUnits) {
     EXPECT_EQ(FindLoadedWindow(id), nullptr);
     EXPECT_FALSE(Templates().Find(id)->HasSavedTable());
   }
+  ReleaseDllCommands();
+  unsetenv("XDG_CACHE_HOME");
 }
 
 TEST(EmbeddedFormsDeathTest, StartUpFailsWhenTheStartUpWindowCannotLoad) {

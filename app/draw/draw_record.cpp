@@ -241,6 +241,19 @@ std::string LocalTimeText() {
   return now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toStdString() + zone;
 }
 
+std::string EntryLine(std::int64_t seq, std::string_view time, std::string_view kind, const Fields& fields,
+                      std::string_view prev) {
+  std::string line = "{\"seq\":" + std::to_string(seq) + ",\"time\":";
+  AppendJsonText(line, time);
+  line += ",\"kind\":";
+  AppendJsonText(line, kind);
+  line += fields.Text();
+  line += ",\"prev\":";
+  AppendJsonText(line, prev);
+  line += '}';
+  return line;
+}
+
 Problem Append(const std::string& path, std::string_view kind, const Fields& fields) {
   const File file(::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
   if (!file.ok()) return SystemProblem(path, "cannot open");
@@ -263,12 +276,7 @@ Problem Append(const std::string& path, std::string_view kind, const Fields& fie
     prev = Sha256Hex(last);
   }
 
-  std::string line = "{\"seq\":" + std::to_string(seq) + ",\"time\":";
-  AppendJsonText(line, LocalTimeText());
-  line += ",\"kind\":";
-  AppendJsonText(line, kind);
-  line += fields.Text();
-  line += ",\"prev\":\"" + prev + "\"}\n";
+  const std::string line = EntryLine(seq, LocalTimeText(), kind, fields, prev) + "\n";
 
   if (!WriteAll(file.fd(), line)) {
     const Problem problem = SystemProblem(path, "cannot write");

@@ -55,6 +55,10 @@ using Problem = std::string;
 // record whose last line is cut short is not appended to (RepairCutEnd first).
 Problem Append(const std::string& path, std::string_view kind, const Fields& fields);
 
+// One entry as a line of the record, without its line end: what Append writes.
+std::string EntryLine(std::int64_t seq, std::string_view time, std::string_view kind, const Fields& fields,
+                      std::string_view prev);
+
 // A record whose last line was cut short (a crash in the middle of a write): the bytes
 // after the last whole line go to "<path>.damaged-<time>" and the record ends with its
 // last whole line again. Nothing happens to a record that ends with a whole line.

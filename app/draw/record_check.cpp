@@ -179,10 +179,12 @@ Verdict Verify(std::string_view record, const std::optional<Ledger>& ledger, std
       } else if (running) {
         const double written = object.value(QLatin1String("ledger")).toDouble();
         const double expected = (*running)[level - 1] + 1;
+        // Told once: the count goes on from the value written, so that one entry removed
+        // or edited does not make every later draw of its level differ too.
         if (written != expected)
           verdict.breaks.push_back({n, "ledger differs: the draw of level " + std::to_string(level) + " wrote " +
                                            NumberText(written) + ", the record gives " + NumberText(expected)});
-        (*running)[level - 1] = expected;
+        (*running)[level - 1] = written;
       }
     } else if (entry.kind == "interrupted") {
       if (verdict.draws > 0) --verdict.draws;

@@ -155,7 +155,7 @@ TEST(DrawRecord, VerifyAcceptsRunsAndClearsAndFindsEveryKindOfTampering) {
             // No entry follows it: jieguo.a shows it.
       {"the last entry's level edited", Join(editedLast), ledger, "", {{0, "ledger differs"}}},
       {"a removed line", Join(removed), ledger, "", {{4, "removed: entry 4"}, {4, "ledger differs"}}},
-      {"a swapped pair", Join(swapped), ledger, "", {{3, "ledger differs"}, {4, "moved: entry 3"}, {4, "ledger differs"}}},
+      {"a swapped pair", Join(swapped), ledger, "", {{3, "ledger differs"}, {4, "moved: entry 3"}, {4, "ledger differs"}, {5, "ledger differs"}}},
       {"an inserted line", Join(inserted), ledger, "", {{6, "inserted: a second entry 5"}}},
       {"a start's ledger edited", Join(startEdited), ledger, "", {{6, "ledger differs"}, {6, "edited"}, {8, "ledger differs"}}},
       {"jieguo.a edited by hand", record, handEdited, "", {{0, "ledger differs"}}},

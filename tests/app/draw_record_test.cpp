@@ -164,6 +164,26 @@ TEST_F(DrawRecordTest, EveryDrawAndEveryChangeOfTheOddsIsRecorded) {
   EXPECT_NE(Verify(), "");
 }
 
+TEST_F(DrawRecordTest, TheDrawIsInTheRecordAndTheLedgerBeforeThePrizeShows) {
+  OnlyLevel(6, "4");
+  StartProgram();
+  SetWidth(main::kPrizeCanvas, 330);
+  SetHeight(main::kPrizeCanvas, 200);
+  std::string lastKind, ledgerThen;
+  double recordedThen = 0;
+  egg_draw::SetSpinFrameObserver([&](int frame) {
+    if (frame != 1) return;
+    const log::Entry last = Entries().back();
+    lastKind = last.kind;
+    recordedThen = last.object.value("ledger").toDouble();
+    ledgerThen = WinCount(6);
+  });
+  egg_draw::EggClicked(2);
+  EXPECT_EQ(lastKind, "draw");
+  EXPECT_EQ(recordedThen, 1.0);
+  EXPECT_EQ(ledgerThen, "1");
+}
+
 TEST_F(DrawRecordTest, ARecordCutShortIsRepairedAndAnInterruptedDrawMarkedAtTheNextStart) {
   OnlyLevel(3, "5");
   StartProgram();

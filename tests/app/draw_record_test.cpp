@@ -159,6 +159,11 @@ TEST_F(DrawRecordTest, EveryDrawAndEveryChangeOfTheOddsIsRecorded) {
   EXPECT_EQ(record.find(gbk::FromUtf8("机密Pw77")), std::string::npos);
   EXPECT_EQ(record.find(stored), std::string::npos);
   EXPECT_EQ(Verify(), "");
+  // The orderly end states the ledger as the draws left it.
+  record::Ended();
+  EXPECT_EQ(Entries().back().kind, "end");
+  EXPECT_EQ(log::Numbers(Entries().back().object, "ledger"), (std::vector<double>{0, 1, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Verify(), "");
   // What verify would say had the ledger been edited by hand meanwhile.
   Set("jieguo.a", "zjjg", "j2", "5");
   EXPECT_NE(Verify(), "");

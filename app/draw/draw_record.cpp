@@ -340,6 +340,15 @@ std::optional<std::string> LastLine(const std::string& path) {
   return ReadRange(file.fd(), tail.lastLineStart, tail.lastLineEnd);
 }
 
+std::optional<std::int64_t> WholeNumber(const QJsonValue& value) {
+  if (!value.isDouble()) return std::nullopt;
+  const double number = value.toDouble();
+  // Within 2^53 every whole number is exact, and far from the ends of the 64-bit range.
+  constexpr double kExact = 9007199254740992.0;
+  if (!(std::fabs(number) <= kExact) || number != std::trunc(number)) return std::nullopt;
+  return static_cast<std::int64_t>(number);
+}
+
 Entry ParseLine(std::string_view line) {
   Entry entry;
   QJsonParseError error{};
@@ -351,9 +360,10 @@ Entry ParseLine(std::string_view line) {
   const QJsonValue time = entry.object.value(QLatin1String("time"));
   const QJsonValue kind = entry.object.value(QLatin1String("kind"));
   const QJsonValue prev = entry.object.value(QLatin1String("prev"));
-  if (!seq.isDouble() || !time.isString() || !kind.isString() || !prev.isString()) return entry;
+  const std::optional<std::int64_t> number = WholeNumber(seq);
+  if (!number || *number < 1 || !time.isString() || !kind.isString() || !prev.isString()) return entry;
   entry.parsed = true;
-  entry.seq = static_cast<std::int64_t>(seq.toDouble());
+  entry.seq = *number;
   entry.time = time.toString().toStdString();
   entry.kind = kind.toString().toStdString();
   entry.prev = prev.toString().toStdString();

@@ -91,6 +91,9 @@ struct Entry {
 };
 Entry ParseLine(std::string_view line);
 
+// A JSON number that is a whole number of at most 2^53 in size, as a 64-bit integer.
+std::optional<std::int64_t> WholeNumber(const QJsonValue& value);
+
 // The record's lines, without line ends; a last piece without a line end is a line too.
 std::vector<std::string_view> SplitLines(std::string_view bytes);
 

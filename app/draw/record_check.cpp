@@ -223,8 +223,9 @@ bool Summarize(std::string_view record, std::string_view since, Summary* summary
   for (const std::string_view line : lines) {
     Entry entry = ParseLine(line);
     if (!entry.parsed) continue;
-    if (entry.kind == "interrupted")
-      interrupted[static_cast<std::int64_t>(entry.object.value(QLatin1String("draw")).toDouble())] = true;
+    if (entry.kind == "interrupted") {
+      if (const auto draw = WholeNumber(entry.object.value(QLatin1String("draw")))) interrupted[*draw] = true;
+    }
     else if (entry.kind == "draw")
       draws.push_back(std::move(entry));
   }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -147,6 +148,19 @@ std::string ReadRange(int fd, off_t from, off_t to) {
   return bytes;
 }
 
+// The line ends in the first size bytes of the file.
+std::int64_t CountLines(int fd, off_t size) {
+  std::int64_t lines = 0;
+  std::string block(1 << 16, '\0');
+  for (off_t at = 0; at < size;) {
+    const std::size_t n = static_cast<std::size_t>(std::min<off_t>(size - at, static_cast<off_t>(block.size())));
+    if (!ReadAt(fd, block.data(), n, at)) break;
+    for (std::size_t i = 0; i < n; ++i) lines += block[i] == '\n';
+    at += static_cast<off_t>(n);
+  }
+  return lines;
+}
+
 // Makes the folder's entry of a new file durable too.
 void SyncFolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -272,7 +286,9 @@ Problem Append(const std::string& path, std::string_view kind, const Fields& fie
     if (!tail.endsWhole) return path + ": the last line is cut short";
     const std::string last = ReadRange(file.fd(), tail.lastLineStart, tail.lastLineEnd);
     const Entry entry = ParseLine(last);
-    seq = entry.parsed ? entry.seq + 1 : 1;
+    // A last line that is no entry (edited by hand) leaves its place in the count: the
+    // new entry is numbered after all the lines, and verify tells of the edit.
+    seq = entry.parsed ? entry.seq + 1 : CountLines(file.fd(), size) + 1;
     prev = Sha256Hex(last);
   }
 

@@ -93,6 +93,10 @@ TEST(DrawRecord, EveryLineIsAnEntryChainedToTheOneBefore) {
   EXPECT_EQ(first.time[19], '.');
   EXPECT_TRUE(first.time[23] == '+' || first.time[23] == '-') << first.time;
   EXPECT_EQ(LastLine(path), lines[1]);
+  // After a last line edited into no entry at all, the count goes on by the lines.
+  ASSERT_TRUE(WriteBytes(path, ReadBytes(path) + "{\"seq\": garbage}\n"));
+  ASSERT_EQ(Append(path, "end", Fields()), "");
+  EXPECT_EQ(ParseLine(*LastLine(path)).seq, 4);
   EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 

@@ -67,7 +67,8 @@ void Created() {
   CoverWindow(main::kSpinStage);
   // 3: every egg shows its rest picture.
   for (int egg = 1; egg <= 9; ++egg) egg_draw::ShowRestPicture(egg);
-  // 4: the level counts the draws start from.
+  // 4: the level counts the draws start from; the draw record states them, with the
+  // ledger, in its start entry.
   draw::ProgramLevelCounts() = draw::StartUpLevelCounts();
   record::Started();
   // 5: the eggs shown for the egg count.

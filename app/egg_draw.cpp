@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/draw/prize_pool.h"
+#include "app/draw_record.h"
 #include "app/facade.h"
 #include "app/main_window.h"
 #include "windows/units/cartoon/cartoon_commands.h"
@@ -64,11 +65,11 @@ void ShowRestPicture(int egg) { SetEggPicture(egg, resources::EggRestPicture(egg
 
 void EggClicked(int egg) {
   SetEggPicture(egg, resources::EggSmashPicture());
-  DrawPrize();
+  DrawPrize(egg);
   ShowRestPicture(egg);
 }
 
-void DrawPrize() {
+void DrawPrize(int egg) {
   // 1: the smash sound, once; a missing file plays nothing.
   Call(cmd::PlaySound, store::SmashSoundPath());
   // 2: an effect window still open from an earlier draw goes first.
@@ -80,16 +81,20 @@ void DrawPrize() {
   draw::LevelCounts& counts = draw::ProgramLevelCounts();
   const draw::PrizePool pool = draw::BuildPrizePool(counts);
   if (pool.Tickets() < 1) {
+    record::Empty(egg, counts);
     MessageBox(kEmptyPoolMessage, kInformationIcon | kOkOnly, kEmptyPoolCaption);
     return;
   }
   // 6: every ticket equally likely, however many there are.
-  const int level = pool.LevelOfTicket(draw::DrawTicket(pool.Tickets()));
+  const std::uint64_t ticket = draw::DrawTicket(pool.Tickets());
+  const int level = pool.LevelOfTicket(ticket);
   // 7: the prize picture on the canvas (none when the file is missing).
-  SetPictureProperty(main::kPrizeCanvas, forms::draw_panel_property::kBackPicture,
-                     ReadWholeFile(store::PrizePicturePath(level)));
-  // 8: the win is in the ledger before anything of the prize shows.
+  const std::string picture = ReadWholeFile(store::PrizePicturePath(level));
+  SetPictureProperty(main::kPrizeCanvas, forms::draw_panel_property::kBackPicture, picture);
+  // 8: the draw is in the record, then the win in the ledger, before anything of the
+  // prize shows.
   const double won = store::Number(store::ReadWinCount(level));
+  record::Draw({egg, counts, pool.Tickets(), ticket, level, won + 1.0, !picture.empty()});
   store::WriteWinCount(level, store::NumberText(won + 1.0));
   // 9: the spin; the canvas shows the prize afterwards.
   SpinPrize();

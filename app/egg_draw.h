@@ -20,8 +20,9 @@ void ShowRestPicture(int egg);
 
 // The draw routine: sound, a closed effect window, a fresh seed, the pool, the ticket,
 // the prize picture, the win counted in the ledger before anything of the prize shows,
-// the spin, the close label, and the celebration effect unless it is switched off.
-void DrawPrize();
+// the spin, the close label, and the celebration effect unless it is switched off. The
+// egg clicked (0 for none) goes into the draw record.
+void DrawPrize(int egg = 0);
 
 // The spin: the prize picture grows from the centre of the window towards its top-left
 // corner, turning almost a full circle, then the prize display shows it.

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/draw/prize_pool.h"
+#include "app/draw_record.h"
 #include "app/egg_draw.h"
 #include "app/picture_choice.h"
 #include "windows/units/draw_panel/draw_panel.h"
@@ -66,8 +67,10 @@ void Created() {
   CoverWindow(main::kSpinStage);
   // 3: every egg shows its rest picture.
   for (int egg = 1; egg <= 9; ++egg) egg_draw::ShowRestPicture(egg);
-  // 4: the level counts the draws start from.
+  // 4: the level counts the draws start from; the draw record states them, with the
+  // ledger, in its start entry.
   draw::ProgramLevelCounts() = draw::StartUpLevelCounts();
+  record::Started();
   // 5: the eggs shown for the egg count.
   ApplyEggCount();
   // 6: both titles span the window, centred.
@@ -120,12 +123,18 @@ void ShowSettingsMenu() { PopupMenu(main::kWindow, main::kSettingsMenu); }
 void ShowPrizeMenu() { PopupMenu(main::kWindow, main::kCloseMenu); }
 
 bool MayClose() {
-  if (ConfirmExit()) Call(cmd::EndProgram, 0);
+  if (ConfirmExit()) {
+    record::Ended();
+    Call(cmd::EndProgram, 0);
+  }
   return false;
 }
 
 void ExitFromMenu() {
-  if (ConfirmExit()) Call(cmd::EndProgram, 0);
+  if (ConfirmExit()) {
+    record::Ended();
+    Call(cmd::EndProgram, 0);
+  }
 }
 
 void DismissPrize() {
@@ -141,12 +150,14 @@ void OpenEggEditor() { LoadModal(ids::egg_editor::kWindow); }
 
 void ChangeBackground() {
   if (ChoosePicture(main::kFileDialog, store::BackgroundPicturePath()) != PictureChoice::kPlaced) return;
+  record::BackgroundChanged();
   // Stretched over the whole window (the window's picture mode).
   SetPictureProperty(main::kWindow, window::kBackPicture, ReadWholeFile(store::BackgroundPicturePath()));
 }
 
 void RemoveBackground() {
   DeleteFile(store::BackgroundPicturePath());
+  record::BackgroundRemoved();
   // The file is gone, so this is no picture: the window shows its own colour again.
   SetPictureProperty(main::kWindow, window::kBackPicture, ReadWholeFile(store::BackgroundPicturePath()));
 }

@@ -1,6 +1,7 @@
 #include "app/password_window.h"
 
 #include "app/draw/password_cipher.h"
+#include "app/draw_record.h"
 #include "runtime/memory.h"
 #include "runtime/text.h"
 #include "runtime/ui/input_box.h"
@@ -58,6 +59,7 @@ void Change() {
   Call(cmd::InputBox, "请输入密码"_gbk, "请输入密码"_gbk, kAbsent, Var(CurrentPassword()));
   const std::string fresh(TextView(CurrentPassword()));
   store::WriteConfig(store::kMainSection, store::kPassword, draw::Encipher(fresh));
+  record::PasswordChanged();
   if (!fresh.empty()) {
     MessageBox("设置成功！请牢记您的密码！"_gbk, kOkOnly);
     CloseWindow(password::kWindow);

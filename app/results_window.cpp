@@ -1,5 +1,6 @@
 #include "app/results_window.h"
 
+#include "app/draw_record.h"
 #include "windows/units/edit_box/edit_box.h"
 #include "windows/units/pic_box/pic_box.h"
 #include "store/store.h"
@@ -16,6 +17,7 @@ void Created() {
 }
 
 void Clear() {
+  record::Cleared();
   for (int level = 1; level <= 8; ++level) store::WriteWinCount(level, "0");
   for (int level = 1; level <= 8; ++level)
     SetTextProperty(kCounts[level - 1], forms::edit_box_property::kContent, "0");

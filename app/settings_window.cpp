@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/draw/prize_pool.h"
+#include "app/draw_record.h"
 #include "app/main_window.h"
 #include "app/picture_choice.h"
 #include "store/store.h"
@@ -75,20 +76,24 @@ void Created() {
 
 void QuantityMode() {
   Store(store::kDrawByProbability, store::kFalse);
+  record::ModeChosen(draw::DrawMode::kByQuantity);
   ShowMode(false);
   ShowChances();
 }
 
 void ProbabilityMode() {
   Store(store::kDrawByProbability, store::kTrue);
+  record::ModeChosen(draw::DrawMode::kByProbability);
   ShowMode(true);
   ShowChances();
 }
 
 void ChoosePrizePicture(int level) {
   // In place at once, whether or not the settings are confirmed.
-  if (ChoosePicture(settings::kFileDialog, store::PrizePicturePath(level)) == PictureChoice::kPlaced)
+  if (ChoosePicture(settings::kFileDialog, store::PrizePicturePath(level)) == PictureChoice::kPlaced) {
+    record::PrizePictureChanged(level);
     ShowPrizePicture(level);
+  }
 }
 
 void Confirm() {
@@ -106,6 +111,7 @@ void Confirm() {
   draw::LevelCounts& counts = draw::ProgramLevelCounts();
   for (int level = 1; level <= 8; ++level)
     counts[level - 1] = draw::CountFromNumber(store::Number(TextProperty(kNumbers[level - 1], edit::kContent)));
+  record::SettingsConfirmed();
   main_window::ApplyEggCount();
   MessageBox("设置成功！"_gbk, kOkOnly);
   CloseWindow(settings::kWindow);

@@ -147,7 +147,6 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   ASSERT_TRUE(zorvel::test::WriteBytes(folder / "奖品图片/1.jpg", SolidPicture(600, 400, prize)));
   Process zorvel({program.string()}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CACHE_HOME=" + (folder / "cache")},
                  log);
-  std::this_thread::sleep_for(3s);
   ASSERT_TRUE(zorvel.running()) << zorvel::test::ReadBytes(log);
 
   const auto shot = [&](int i) {
@@ -155,8 +154,16 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
     RunTool({import, "-window", "root", file}, display, log);
     return QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32);
   };
-  const QImage before = shot(0);
+  // The main window is up when the screen is no longer the server's black (a busy
+  // machine may take many seconds to start the program).
+  QImage before;
+  for (int i = 0; i < 120; ++i) {
+    before = shot(0);
+    if (!before.isNull() && CountNear(before, QColor(0, 0, 0), before.rect()) < before.width() * before.height() / 8) break;
+    std::this_thread::sleep_for(500ms);
+  }
   ASSERT_FALSE(before.isNull()) << zorvel::test::ReadBytes(log);
+  std::this_thread::sleep_for(1s);
   ASSERT_EQ(RunTool({xdotool, "mousemove", std::to_string(80 + egg.width() / 2), std::to_string(300 + egg.height() / 2),
                  "click", "1"},
                 display, log),

@@ -174,7 +174,8 @@ TEST(Automation, VariantsCountTheirReferences) {
       EXPECT_EQ(o->references(), 2) << "assigning over an object releases it";
       moved = a;
       EXPECT_EQ(o->references(), 3);
-      moved = moved;  // NOLINT(clang-diagnostic-self-assign-overloaded)
+      const Variant& same = moved;
+      moved = same;  // assigned to itself
       EXPECT_EQ(o->references(), 3);
       moved = std::move(a);
       EXPECT_EQ(o->references(), 2) << "moving over the same object drops one of the two";

@@ -31,9 +31,11 @@ struct Outcome {
   std::string out, err;
 };
 
-// Runs the tool with args in the working folder cwd, its output going to files there.
+// Runs the tool with args in the working folder cwd, its output going to files of the
+// call's own (tests run side by side, some in the same working folder).
 Outcome RunLog(const std::string& cwd, const std::vector<std::string>& args) {
-  const std::string outPath = cwd + "/.stdout", errPath = cwd + "/.stderr";
+  const test::TempFolder outputs("zorvel-log-output");
+  const std::string outPath = outputs / "stdout", errPath = outputs / "stderr";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());

@@ -102,9 +102,14 @@ TEST(FolderOption, TheProgramRunsOnTheFolderItIsGivenAndMakesIt) {
   const std::string folder = scratch / "用户/zorvel";  // missing, with its parent
   const pid_t pid = StartProgram({"--folder", folder}, scratch / "program.err");
   ASSERT_TRUE(WaitUntilHeld(folder)) << zorvel::test::ReadBytes(scratch / "program.err");
-  // The settings are the folder's: the start-up wrote its defaults there, not beside the
-  // executable.
-  EXPECT_TRUE(std::filesystem::exists(folder + "/config.a"));
+  // The settings are the folder's: the start-up (after the lock) writes its defaults
+  // there, not beside the executable.
+  bool settings = false;
+  for (int i = 0; i < 1200 && !settings; ++i) {
+    settings = std::filesystem::exists(folder + "/config.a");
+    if (!settings) std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(settings);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ZORVEL_PROGRAM).parent_path() / "用户"));
   // A second start on the same folder, named another way, finds the first.
   const pid_t second = StartProgram({"--folder=" + scratch / "用户/./zorvel/"}, scratch / "second.err");

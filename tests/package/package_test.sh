@@ -32,6 +32,15 @@ wait_until_held() {
   return 1
 }
 
+# Waits (at most 60 s) for a file the running program writes after it took the lock.
+wait_for_file() {
+  for _ in $(seq 1200); do
+    [ -f "$1" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
 # Ends the running program with SIGTERM, as a desktop session does.
 stop_program() {
   kill -TERM "$pid"
@@ -92,7 +101,7 @@ wait_until_held "$folder" || fail "the program did not come up on $folder"
 (cd "$root/opt/zorvel/kit" && find . -type f) | while read -r f; do
   cmp -s "$root/opt/zorvel/kit/$f" "$folder/$f" || fail "the sample kit's $f is not laid into the program folder"
 done
-[ -f "$folder/config.a" ] || fail "the program wrote no settings into its folder"
+wait_for_file "$folder/config.a" || fail "the program wrote no settings into its folder"
 [ ! -e "$root/opt/zorvel/config.a" ] || fail "the program wrote into /opt/zorvel"
 stop_program
 
@@ -131,6 +140,6 @@ done
 HOME=$home "$portable/zorvel" 2>"$scratch/program.err" &
 pid=$!
 wait_until_held "$portable" || fail "the portable program did not come up on its own folder"
+wait_for_file "$portable/config.a" || fail "the portable program kept no settings in its folder"
 stop_program
-[ -f "$portable/config.a" ] || fail "the portable program kept no settings in its folder"
 echo "all checked"

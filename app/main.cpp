@@ -2,9 +2,11 @@
 // application reads the embedded form data, loads the start-up window (the main window)
 // and runs the message loop until the last window goes.
 #include <cstdio>
+#include <string>
 
 #include "app/dll_commands.h"
 #include "app/flash_host.h"
+#include "app/folder_option.h"
 #include "app/handlers.h"
 #include "app/program_memory.h"
 #include "app/single_instance.h"
@@ -31,6 +33,22 @@ void RaiseMainWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --folder DIR: the program folder, settled before anything reads it (the lock, the
+  // settings, the record).
+  const zorvel::app::FolderOption folderOption = zorvel::app::TakeFolderOption(argc, argv);
+  if (!folderOption.error.empty()) {
+    std::fprintf(stderr, "zorvel: %s\nusage: zorvel [--folder DIR]\n", folderOption.error.c_str());
+    return 2;
+  }
+  if (folderOption.folder) {
+    std::string error;
+    const std::string folder = zorvel::app::PrepareProgramFolder(*folderOption.folder, &error);
+    if (folder.empty()) {
+      std::fprintf(stderr, "zorvel: %s\n", error.c_str());
+      return 2;
+    }
+    zorvel::SetRunDirectory(zorvel::gbk::FromUtf8(folder));
+  }
   zorvel::app::KeepLargeBuffersBetweenDraws();
   zorvel::forms::RuntimeApp app(argc, argv);
   const std::string folder = zorvel::gbk::ToUtf8(zorvel::RunDirectory());

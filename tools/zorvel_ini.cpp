@@ -5,9 +5,12 @@
 //   zorvel-ini set FILE SECTION KEY VALUE
 //   zorvel-ini delete FILE SECTION [KEY]        removes the key, or the whole section
 //
-// Arguments and output are UTF-8; the file holds GBK. FILE is a native path, used as
-// it is. Exit status: 0 done, 1 the write failed, 2 bad usage.
+// Each takes --folder DIR first: a FILE that is no absolute path is then found in the
+// program folder DIR (zorvel-ini --folder ~/.local/share/zorvel get config.a zbt lx).
+// Arguments and output are UTF-8; the file holds GBK. Without --folder, FILE is a native
+// path used as it is. Exit status: 0 done, 1 the write failed, 2 bad usage.
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,7 +22,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zorvel-ini get FILE SECTION KEY [DEFAULT] | set FILE SECTION KEY VALUE | delete FILE SECTION [KEY]";
+    "usage: zorvel-ini [--folder DIR] get FILE SECTION KEY [DEFAULT] | set FILE SECTION KEY VALUE | delete FILE "
+    "SECTION [KEY]";
 
 // One line on stderr: the reason, when there is one, and the usage.
 int BadUsage(const std::string& why = {}) {
@@ -39,7 +43,20 @@ std::optional<std::string> ToGbk(std::string_view utf8) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  std::string folder;
+  if (!args.empty() && (args[0] == "--folder" || args[0].starts_with("--folder="))) {
+    if (args[0] == "--folder") {
+      if (args.size() < 2 || args[1].empty()) return BadUsage("--folder needs a folder");
+      folder = std::string(args[1]);
+      args.erase(args.begin(), args.begin() + 2);
+    } else {
+      folder = std::string(args[0].substr(std::string_view("--folder=").size()));
+      if (folder.empty()) return BadUsage("--folder needs a folder");
+      args.erase(args.begin());
+    }
+    if (!std::filesystem::is_directory(folder)) return BadUsage("not a folder: " + folder);
+  }
   if (args.empty()) return BadUsage();
   const std::string_view command = args[0];
   const std::size_t operands = args.size() - 1;
@@ -51,7 +68,8 @@ int main(int argc, char** argv) {
   if (!fits) return BadUsage("wrong number of arguments for " + std::string(command));
 
   const char* const names[] = {"SECTION", "KEY", command == "set" ? "VALUE" : "DEFAULT"};
-  const std::string path(args[1]);
+  std::string path(args[1]);
+  if (!folder.empty() && !path.empty() && path.front() != '/') path = (std::filesystem::path(folder) / path).string();
   std::vector<std::string> texts;  // SECTION, KEY and VALUE or DEFAULT, as GBK
   for (std::size_t i = 2; i < args.size(); ++i) {
     std::optional<std::string> gbk = ToGbk(args[i]);

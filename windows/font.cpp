@@ -84,19 +84,38 @@ std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
 std::int32_t HeightFromPoints(std::int32_t points, int dpi) { return -MulDiv(points, dpi, 72); }
 std::int32_t PointsFromHeight(std::int32_t height, int dpi) { return MulDiv(std::abs(height), 72, dpi); }
 
+namespace {
+
+// Face names as the system compares them: ASCII letters without regard to case, every
+// other byte (GBK included) as it is.
+bool SameFace(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 QString SubstituteFace(std::string_view face) {
   struct Row {
     std::string_view windowsName;
     const char* family;
   };
+  // Each Chinese face under its Chinese and its English name.
   static const Row kRows[] = {
-      {"宋体"_gbk, "Noto Serif CJK SC"}, {"新宋体"_gbk, "Noto Serif CJK SC"}, {"SimSun", "Noto Serif CJK SC"},
-      {"黑体"_gbk, "Noto Sans CJK SC"},  {"SimHei", "Noto Sans CJK SC"},      {"微软雅黑"_gbk, "Noto Sans CJK SC"},
-      {"楷体"_gbk, "AR PL UKai CN"},     {"KaiTi", "AR PL UKai CN"},          {"隶书"_gbk, "AR PL UKai CN"},
-      {"LiSu", "AR PL UKai CN"},         {"仿宋"_gbk, "AR PL UKai CN"},
+      {"宋体"_gbk, "Noto Serif CJK SC"},   {"SimSun", "Noto Serif CJK SC"},
+      {"新宋体"_gbk, "Noto Serif CJK SC"}, {"NSimSun", "Noto Serif CJK SC"},
+      {"黑体"_gbk, "Noto Sans CJK SC"},    {"SimHei", "Noto Sans CJK SC"},
+      {"微软雅黑"_gbk, "Noto Sans CJK SC"}, {"Microsoft YaHei", "Noto Sans CJK SC"},
+      {"楷体"_gbk, "AR PL UKai CN"},       {"KaiTi", "AR PL UKai CN"},
+      {"隶书"_gbk, "AR PL UKai CN"},       {"LiSu", "AR PL UKai CN"},
+      {"仿宋"_gbk, "AR PL UKai CN"},       {"FangSong", "AR PL UKai CN"},
   };
   for (const Row& r : kRows) {
-    if (r.windowsName == face) return QString::fromLatin1(r.family);
+    if (SameFace(r.windowsName, face)) return QString::fromLatin1(r.family);
   }
   return QString::fromStdString(gbk::ToUtf8(face));
 }

@@ -40,8 +40,9 @@ std::int32_t PointsFromHeight(std::int32_t height, int dpi = ScreenDpi());
 // MulDiv: a × b / c rounded half away from zero; c = 0 gives -1.
 std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
 
-// The installed family that stands for a face name the program knows (宋体 → Noto Serif
-// CJK SC, 黑体 → Noto Sans CJK SC, 楷体 / 隶书 → AR PL UKai CN); other names pass as
+// The installed family that stands for a face name the program knows, under its Chinese
+// or English name, English letters in any case (宋体 / 新宋体 → Noto Serif CJK SC, 黑体 /
+// 微软雅黑 → Noto Sans CJK SC, 楷体 / 隶书 / 仿宋 → AR PL UKai CN); other names pass as
 // they are (UTF-8).
 QString SubstituteFace(std::string_view gbkFace);
 // A Qt font for a logical font (empty bytes: the default GUI font). Sizes are in pixels,

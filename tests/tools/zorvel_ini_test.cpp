@@ -88,7 +88,7 @@ TEST_F(ZorvelIni, CommandsInSequence) {
       {{"get", "@", "zbt", "k😀"}, 2, "", "KEY cannot be written in GBK", std::nullopt},
       {{"get", "@", "zbt", "k", "😀"}, 2, "", "DEFAULT cannot be written in GBK", std::nullopt},
       // Wrong shapes.
-      {{}, 2, "", "usage: zorvel-ini get", std::nullopt},
+      {{}, 2, "", "usage: zorvel-ini [--folder DIR] get", std::nullopt},
       {{"get", "@", "zbt"}, 2, "", "usage:", std::nullopt},
       {{"set", "@", "zbt", "k"}, 2, "", "usage:", std::nullopt},
       {{"delete", "@"}, 2, "", "usage:", std::nullopt},
@@ -130,6 +130,39 @@ TEST_F(ZorvelIni, PrintsGbkFileAsUtf8) {
   EXPECT_EQ(RunTool(folder_, {"get", file, "zjjg", "j1"}).out, "3.7\n");
   EXPECT_EQ(RunTool(folder_, {"get", file, "zjjg", "名称"}).out, "一等奖\n");
   EXPECT_EQ(RunTool(folder_, {"get", folder_ + "/none.a", "zjjg", "j1", "0"}).out, "0\n") << "missing file";
+}
+
+// --folder DIR finds a relative FILE in the program folder DIR; an absolute FILE stays as
+// it is; a folder that is not there, or none given, is bad usage.
+TEST_F(ZorvelIni, FolderOptionNamesTheProgramFolder) {
+  const std::string program = folder_ + "/用户";
+  ASSERT_TRUE(std::filesystem::create_directory(program));
+  Outcome got = RunTool(folder_, {"--folder", program, "set", "config.a", "zbt", "lx", "假"});
+  EXPECT_EQ(got.status, 0) << got.err;
+  EXPECT_EQ(ReadBytes(program + "/config.a"), "[zbt]\r\nlx=假\r\n"_gbk);
+  got = RunTool(folder_, {"--folder=" + program, "get", "config.a", "zbt", "lx"});
+  EXPECT_EQ(got.out, "假\n");
+  got = RunTool(folder_, {"--folder", program, "set", folder_ + "/jieguo.a", "zjjg", "j1", "2"});
+  EXPECT_EQ(got.status, 0) << got.err;
+  EXPECT_EQ(ReadBytes(folder_ + "/jieguo.a"), "[zjjg]\r\nj1=2\r\n");
+  EXPECT_FALSE(std::filesystem::exists(program + "/jieguo.a"));
+  struct Row {
+    std::vector<std::string> args;
+    std::string errHas;
+  };
+  const Row rows[] = {
+      {{"--folder"}, "--folder needs a folder"},
+      {{"--folder", "", "get", "config.a", "zbt", "lx"}, "--folder needs a folder"},
+      {{"--folder=", "get", "config.a", "zbt", "lx"}, "--folder needs a folder"},
+      {{"--folder", folder_ + "/none", "get", "config.a", "zbt", "lx"}, "not a folder"},
+      {{"--folder", program}, "usage:"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    got = RunTool(folder_, rows[i].args);
+    EXPECT_EQ(got.status, 2) << "row " << i;
+    EXPECT_NE(got.err.find(rows[i].errHas), std::string::npos) << "row " << i << " stderr: " << got.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_ + "/none"));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // cannot use ends the program at once with status 2 and a message.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "tests/app/program_process.h"
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
@@ -25,6 +27,8 @@ namespace zorvel::app {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::ExitCode;
+using testing::WaitUntilHeld;
 
 TEST(FolderOption, IsTakenOutOfTheArguments) {
   struct Row {
@@ -73,29 +77,6 @@ pid_t StartProgram(const std::vector<std::string>& args, const std::string& erro
   return pid;
 }
 
-// Waits until somebody holds the folder's lock (the program is up), at most 60 s.
-bool WaitUntilHeld(const std::string& folder) {
-  for (int i = 0; i < 1200; ++i) {
-    const int fd = open(SingleInstance::LockPath(folder).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-      const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0;
-      close(fd);
-      if (held) return true;
-    }
-    std::this_thread::sleep_for(50ms);
-  }
-  return false;
-}
-
-// The exit code of a process, waiting at most 60 s; -1 when it is still running.
-int ExitCode(pid_t pid) {
-  for (int i = 0; i < 1200; ++i) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::this_thread::sleep_for(50ms);
-  }
-  return -1;
-}
 
 TEST(FolderOption, TheProgramRunsOnTheFolderItIsGivenAndMakesIt) {
   zorvel::test::TempFolder scratch;

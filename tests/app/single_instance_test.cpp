@@ -2,6 +2,8 @@
 // come forward; a program that was killed leaves nothing that blocks the next start.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "tests/app/program_process.h"
 #include <sys/stat.h>
 #include <signal.h>
 #include <spawn.h>
@@ -23,6 +25,8 @@ namespace {
 
 using Outcome = SingleInstance::Outcome;
 using namespace std::chrono_literals;
+using testing::ExitCode;
+using testing::WaitUntilHeld;
 
 // Runs Acquire in a child process and gives its outcome. The child ends right after, or,
 // with keep, holds what it got until it is killed (its pid in *child).
@@ -113,29 +117,6 @@ class ProgramCopy {
   std::string path_;
 };
 
-// Waits until somebody holds the folder's lock (the program is up), at most 60 s.
-bool WaitUntilHeld(const std::string& folder) {
-  for (int i = 0; i < 1200; ++i) {
-    const int fd = open(SingleInstance::LockPath(folder).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-      const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0;
-      close(fd);
-      if (held) return true;
-    }
-    std::this_thread::sleep_for(50ms);
-  }
-  return false;
-}
-
-// The exit code of a process, waiting at most 60 s; -1 when it is still running.
-int ExitCode(pid_t pid) {
-  for (int i = 0; i < 1200; ++i) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::this_thread::sleep_for(50ms);
-  }
-  return -1;
-}
 
 TEST(SingleInstance, ADoubleStartOfTheProgramEndsTheSecondAndLosesNoWin) {
   zorvel::test::TempFolder folder;

@@ -2,12 +2,14 @@
 // application reads the embedded form data, loads the start-up window (the main window)
 // and runs the message loop until the last window goes.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/dll_commands.h"
 #include "app/flash_host.h"
 #include "app/folder_option.h"
 #include "app/handlers.h"
+#include "app/platform_choice.h"
 #include "app/program_memory.h"
 #include "app/single_instance.h"
 #include "forms/embedded.h"
@@ -50,6 +52,8 @@ int main(int argc, char** argv) {
     zorvel::SetRunDirectory(zorvel::gbk::FromUtf8(folder));
   }
   zorvel::app::KeepLargeBuffersBetweenDraws();
+  if (const auto platform = zorvel::app::PlatformFor(zorvel::app::CurrentSession(argc, argv)))
+    setenv("QT_QPA_PLATFORM", platform->c_str(), 1);
   zorvel::forms::RuntimeApp app(argc, argv);
   const std::string folder = zorvel::gbk::ToUtf8(zorvel::RunDirectory());
   zorvel::app::SingleInstance::Outcome outcome;

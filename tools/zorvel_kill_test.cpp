@@ -10,11 +10,12 @@
 //   - no run folder of movie files (zorvel-<pid>) of a program that has ended.
 //
 //   zorvel-kill-test [--kills N] [--min MS] [--max MS] [--seed S] [--effects]
-//                    [--program PATH] [--log-tool PATH] [--keep]
+//                    [--program PATH] [--log-tool PATH] [--keep | --discard]
 //
 // The kill comes uniformly between --min and --max milliseconds (50, 1500) after the
 // start. Prints one line per 100 kills and a summary; exit status 0 when nothing was
-// corrupt, lost or left behind.
+// corrupt, lost or left behind. The scratch folder stays when something was (or with
+// --keep), and goes whatever happened with --discard.
 #include <cstdio>
 #include <random>
 
@@ -28,7 +29,7 @@ struct Options {
   long kills = 1000;
   int minMs = 50, maxMs = 1500;
   unsigned seed = std::random_device{}();
-  bool effects = false, keep = false;
+  bool effects = false, keep = false, discard = false;
   std::string program = Beside("../app/zorvel");
   std::string logTool = Beside("zorvel-log");
 };
@@ -45,9 +46,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     else if (a == "--log-tool" && hasValue) o.logTool = argv[++i];
     else if (a == "--effects") o.effects = true;
     else if (a == "--keep") o.keep = true;
+    else if (a == "--discard") o.discard = true;
     else return false;
   }
-  return o.kills > 0 && o.minMs >= 0 && o.maxMs >= o.minMs;
+  return o.kills > 0 && o.minMs >= 0 && o.maxMs >= o.minMs && !(o.keep && o.discard);
 }
 
 struct Tally {
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(stderr,
                  "usage: zorvel-kill-test [--kills N] [--min MS] [--max MS] [--seed S] [--effects] [--program PATH] "
-                 "[--log-tool PATH] [--keep]\n");
+                 "[--log-tool PATH] [--keep | --discard]\n");
     return 2;
   }
   char pattern[] = "/tmp/zorvel-kill-test-XXXXXX";
@@ -199,7 +201,7 @@ int main(int argc, char** argv) {
       t.kills, draws, t.kills, t.corrupt, t.lost, t.extra, repairs, interrupted, t.leftovers, t.hangs, t.badExits,
       starts, t.tempAfterKill, t.runFoldersAfterKill);
   const bool ok = t.corrupt == 0 && t.lost == 0 && t.extra == 0 && t.leftovers == 0 && t.hangs == 0 && t.badExits == 0;
-  if (ok && !o.keep) fs::remove_all(base);
+  if (o.discard || (ok && !o.keep)) fs::remove_all(base);
   else std::printf("folder kept: %s\n", base.c_str());
   return ok ? 0 : 1;
 }

@@ -10,7 +10,9 @@
 //                            handled once and it closes (the 4 s wait passed at once)
 //   ZORVEL_TEST_EFFECTS=off  no celebration effect (otherwise the settings decide)
 //
-// The spin runs without its frame pacing.
+// The spin runs without its frame pacing. The drivers give the folder prize settings that
+// draw by probability, whose pool never runs out (an empty pool stops the draws at its
+// message, as it would stop an operator).
 #pragma once
 
 namespace zorvel::app {

@@ -30,6 +30,7 @@ constexpr int kEffectDuration = 4000;
 std::chrono::milliseconds g_spinFramePacing = kSpinFramePacing;
 std::function<void(int)> g_spinFrameObserver;
 int g_effectDuration = kEffectDuration;
+std::optional<bool> g_effectsShown;
 
 const char* const kEmptyPoolMessage =
     "1．如果是第一次运行程序，请先点击右键，选择奖项设置菜单，进行奖项设置！\r\n\r\n"
@@ -107,7 +108,9 @@ void DrawPrize(int egg) {
   // 11: the celebration effect, unless switched off. Loading its window starts the
   // fireworks; the draw shows it and waits while events go on (another egg may be
   // smashed meanwhile, which first closes this effect window), then closes it.
-  if (store::ReadConfig(store::kMainSection, store::kEffectsDisabled) != store::kTrue) {
+  const bool effects = g_effectsShown ? *g_effectsShown
+                                      : store::ReadConfig(store::kMainSection, store::kEffectsDisabled) != store::kTrue;
+  if (effects) {
     LoadOver(ids::effect::kWindow, main::kWindow);
     if (IsOpen(ids::effect::kWindow)) Show(ids::effect::kWindow);
     Delay(g_effectDuration);
@@ -168,11 +171,13 @@ void SpinPrize() {
 void SetSpinFramePacing(std::chrono::milliseconds minimum) { g_spinFramePacing = minimum; }
 void SetSpinFrameObserver(std::function<void(int)> observer) { g_spinFrameObserver = std::move(observer); }
 void SetEffectDuration(int milliseconds) { g_effectDuration = milliseconds; }
+void SetEffectsShown(std::optional<bool> shown) { g_effectsShown = shown; }
 
 void ResetTestHooks() {
   g_spinFramePacing = kSpinFramePacing;
   g_spinFrameObserver = nullptr;
   g_effectDuration = kEffectDuration;
+  g_effectsShown.reset();
 }
 
 }  // namespace zorvel::app::egg_draw

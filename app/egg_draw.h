@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace zorvel::app::egg_draw {
 
@@ -36,7 +37,10 @@ void SetSpinFramePacing(std::chrono::milliseconds minimum);
 void SetSpinFrameObserver(std::function<void(int frame)> observer);
 // How long the celebration effect stays (4000 ms).
 void SetEffectDuration(int milliseconds);
-// Puts the three back.
+// Whether the celebration effect is shown whatever the settings say (none: the settings
+// decide).
+void SetEffectsShown(std::optional<bool> shown);
+// Puts the four back.
 void ResetTestHooks();
 
 }  // namespace zorvel::app::egg_draw

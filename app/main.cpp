@@ -12,6 +12,7 @@
 #include "app/platform_choice.h"
 #include "app/program_memory.h"
 #include "app/single_instance.h"
+#include "app/test_draws.h"
 #include "forms/embedded.h"
 #include "windows/runtime_app.h"
 #include "windows/windows.h"
@@ -75,6 +76,8 @@ int main(int argc, char** argv) {
   // its end, however it ends (after its windows, which remove their own).
   zorvel::app::RemoveEndedRunsTemporaryFolders();
   zorvel::AddShutdownStep(zorvel::ShutdownPhase::kResources, [](int) { zorvel::app::RemoveRunTemporaryFolder(); });
+  // Test hook: draws one after another when ZORVEL_TEST_DRAWS is set (app/test_draws.h).
+  zorvel::app::StartTestDraws();
   return app.Run(zorvel::forms::EmbeddedFormData(), zorvel::app::HandlerTable(), zorvel::app::kMainWindow,
                  zorvel::app::dll::ProgramDllCommands());
 }

@@ -1,0 +1,69 @@
+#include "app/test_draws.h"
+
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/draw_record.h"
+#include "app/egg_draw.h"
+#include "app/handlers.h"
+#include "app/main_window.h"
+#include "runtime/command.h"
+#include "runtime/commands.h"
+#include "windows/events.h"
+#include "windows/window_commands.h"
+#include "windows/windows.h"
+
+namespace zorvel::app {
+
+namespace {
+
+long g_wanted = 0;  // 0: for ever
+long g_done = 0;
+
+void NextDraw() {
+  // Until the start-up has loaded the main window.
+  if (forms::FindLoadedWindow(kMainWindow) == nullptr) {
+    QTimer::singleShot(10, NextDraw);
+    return;
+  }
+  if (g_wanted > 0 && g_done >= g_wanted) {
+    record::Ended();
+    Call(cmd::EndProgram, 0);
+    return;
+  }
+  // The eggs in turn, clicked through their handler as the mouse would; then the close
+  // label's work, back to the eggs.
+  forms::Fire(kMainWindow, main_window::kEggs[g_done % 9].id, 0);
+  main_window::DismissPrize();
+  ++g_done;
+  // Back to the event loop between draws, as between two guests.
+  QTimer::singleShot(0, NextDraw);
+}
+
+}  // namespace
+
+void StartTestDraws() {
+  const char* draws = std::getenv("ZORVEL_TEST_DRAWS");
+  if (draws == nullptr || *draws == '\0') return;
+  char* end = nullptr;
+  g_wanted = std::strtol(draws, &end, 10);
+  if (*end != '\0' || g_wanted < 0) {
+    std::fprintf(stderr, "zorvel: ZORVEL_TEST_DRAWS=%s is no count of draws; no test draws.\n", draws);
+    return;
+  }
+  egg_draw::SetSpinFramePacing(std::chrono::milliseconds(0));
+  if (const char* effects = std::getenv("ZORVEL_TEST_EFFECTS")) {
+    if (std::strcmp(effects, "on") == 0) {
+      egg_draw::SetEffectsShown(true);
+      egg_draw::SetEffectDuration(1);
+    } else if (std::strcmp(effects, "off") == 0) {
+      egg_draw::SetEffectsShown(false);
+    }
+  }
+  QTimer::singleShot(0, NextDraw);
+}
+
+}  // namespace zorvel::app

@@ -1,0 +1,24 @@
+// A test hook of the program: draws one after another, for the kill test and the soak
+// (tools/zorvel_kill_test, tools/zorvel_soak). Inert unless ZORVEL_TEST_DRAWS is set.
+//
+//   ZORVEL_TEST_DRAWS=N      once the main window is up, N draws through the eggs' own
+//                            click handler, the prize dismissed after each, then the
+//                            orderly end ("end" in the record); 0 draws for ever
+//   ZORVEL_TEST_EFFECTS=on   the celebration effect after every draw, whatever the
+//                            settings say: its window loads (the movie is written, read
+//                            and its first frame drawn), shows, the events waiting are
+//                            handled once and it closes (the 4 s wait passed at once)
+//   ZORVEL_TEST_EFFECTS=off  no celebration effect (otherwise the settings decide)
+//
+// The spin runs without its frame pacing. The drivers give the folder prize settings that
+// draw by probability, whose pool never runs out (an empty pool stops the draws at its
+// message, as it would stop an operator).
+#pragma once
+
+namespace zorvel::app {
+
+// Reads the two variables; when ZORVEL_TEST_DRAWS is set, queues the draws to begin as
+// soon as the event loop runs with the main window loaded. Call before the loop starts.
+void StartTestDraws();
+
+}  // namespace zorvel::app

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/shell.h"
 #include "tests/support/temp_folder.h"
 #include "text/gbk_literal.h"
 
@@ -28,32 +29,11 @@ const std::string kTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-ini";
 
 using test::ReadBytes;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
+using Outcome = test::ProgramOutcome;
 
-// Runs the tool with args, its output going to files in folder.
-Outcome RunTool(const std::string& folder, const std::vector<std::string>& args) {
-  const std::string outPath = folder + "/.stdout", errPath = folder + "/.stderr";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<char*> argv{const_cast<char*>(kTool.c_str())};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  Outcome outcome;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, kTool.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  outcome.out = ReadBytes(outPath);
-  outcome.err = ReadBytes(errPath);
-  return outcome;
-}
+// Runs the tool with args (the folder argument is where the tool's files are; the tool
+// runs in the test's own working folder).
+Outcome RunTool(const std::string&, const std::vector<std::string>& args) { return test::RunProgram(kTool, args); }
 
 class ZorvelIni : public ::testing::Test {
  protected:

@@ -16,6 +16,7 @@
 #include "app/draw/prize_pool.h"
 #include "platform/profile/profile.h"
 #include "runtime/program.h"
+#include "tests/support/shell.h"
 #include "tests/support/temp_folder.h"
 #include "text/gbk.h"
 
@@ -26,35 +27,10 @@ namespace {
 
 const std::string kTool = std::string(ZORVEL_BINARY_DIR) + "/tools/zorvel-log";
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
+using Outcome = test::ProgramOutcome;
 
-// Runs the tool with args in the working folder cwd, its output going to files of the
-// call's own (tests run side by side, some in the same working folder).
-Outcome RunLog(const std::string& cwd, const std::vector<std::string>& args) {
-  const test::TempFolder outputs("zorvel-log-output");
-  const std::string outPath = outputs / "stdout", errPath = outputs / "stderr";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<char*> argv{const_cast<char*>(kTool.c_str())};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  Outcome outcome;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, kTool.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  outcome.out = test::ReadBytes(outPath);
-  outcome.err = test::ReadBytes(errPath);
-  return outcome;
-}
+// Runs the tool with args in the working folder cwd.
+Outcome RunLog(const std::string& cwd, const std::vector<std::string>& args) { return test::RunProgram(kTool, args, cwd); }
 
 class ZorvelLog : public ::testing::Test {
  protected:

@@ -1,11 +1,6 @@
 // The fireworks on a real X server: the program runs on Xvfb under a window manager, an
 // egg is clicked with xdotool, and screenshots taken while the effect plays must show
 // sparks and, between them, the prize picture of the main window beneath.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QImage>
 #include <chrono>
@@ -13,76 +8,13 @@
 #include <thread>
 
 #include "tests/app/app_test.h"
-
-extern char** environ;
+#include "tests/support/x_server.h"
 
 namespace zorvel::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string Which(const char* program) {
-  const char* path = std::getenv("PATH");
-  std::string paths = path != nullptr ? path : "/usr/bin:/bin";
-  for (std::size_t start = 0; start <= paths.size();) {
-    const std::size_t end = std::min(paths.find(':', start), paths.size());
-    const fs::path candidate = fs::path(paths.substr(start, end - start)) / program;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
-
-// A process of the test's own, ended (and waited for) when the test is done.
-class Process {
- public:
-  Process(std::vector<std::string> argv, const std::vector<std::string>& environment, const std::string& log) {
-    std::vector<char*> args;
-    for (auto& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    // The process's environment with the given variables in place of its own.
-    std::vector<std::string> env = environment;
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string_view variable(*e);
-      const std::string_view name = variable.substr(0, variable.find('='));
-      if (std::none_of(environment.begin(), environment.end(), [&](const std::string& given) {
-            return given.compare(0, name.size() + 1, std::string(name) + "=") == 0;
-          }))
-        env.emplace_back(variable);
-    }
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Process() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-      std::this_thread::sleep_for(20ms);
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  bool running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
-
- private:
-  pid_t pid_ = -1;
-};
-
-int RunTool(const std::vector<std::string>& argv, const std::string& display, const std::string& log) {
-  std::string command = "DISPLAY=" + display;
-  for (const auto& a : argv) command += " '" + a + "'";
-  command += " >>'" + log + "' 2>&1";
-  return std::system(command.c_str());
-}
 
 // Pixels within a small distance of the colour.
 int CountNear(const QImage& image, QColor colour, QRect area) {
@@ -109,38 +41,11 @@ int CountChanged(const QImage& a, const QImage& b) {
 }
 
 TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
-  const std::string xvfb = Which("Xvfb"), openbox = Which("openbox"), xdotool = Which("xdotool"),
-                    import = Which("import");
-  if (xvfb.empty() || openbox.empty() || xdotool.empty() || import.empty())
-    GTEST_SKIP() << "needs Xvfb, openbox, xdotool and import (scripts/setup-deps installs them)";
   zorvel::test::TempFolder folder("zorvel-effect-x");
-  const std::string log = folder / "x.log";
-  // A display nobody uses.
-  int number = 0;
-  for (int n = 77; n < 120 && number == 0; ++n)
-    if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock") && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-      number = n;
-  ASSERT_NE(number, 0);
-  const std::string display = ":" + std::to_string(number);
-  Process server({xvfb, display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {}, log);
-  for (int i = 0; i < 200 && !fs::exists("/tmp/.X11-unix/X" + std::to_string(number)); ++i)
-    std::this_thread::sleep_for(25ms);
-  ASSERT_TRUE(server.running()) << zorvel::test::ReadBytes(log);
-  Process manager({openbox}, {"DISPLAY=" + display}, log);
-  // The window manager is up when it has put its check window on the root window; a
-  // window mapped while it is still starting may be lost on the way.
-  const std::string xprop = Which("xprop");
-  for (int i = 0; i < 400 && !xprop.empty(); ++i) {
-    const std::string command = "DISPLAY=" + display + " '" + xprop + "' -root _NET_SUPPORTING_WM_CHECK 2>/dev/null";
-    std::string answer;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-      char buffer[256];
-      while (fgets(buffer, sizeof buffer, pipe) != nullptr) answer += buffer;
-      pclose(pipe);
-    }
-    if (answer.find("window id") != std::string::npos) break;
-    std::this_thread::sleep_for(50ms);
-  }
+  const zorvel::test::XServer x(folder);
+  if (!x.missing().empty()) GTEST_SKIP() << "needs " << x.missing() << " (scripts/setup-deps installs them)";
+  ASSERT_TRUE(x.up()) << zorvel::test::ReadBytes(x.log());
+  const std::string display = x.display(), log = x.log();
 
   // The program in a folder of its own: one egg, level one only, a blue prize card.
   const fs::path program = folder / "zorvel";
@@ -159,14 +64,13 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   for (int n = 0; n < 8; ++n) set("zbt", numerals[n], n == 0 ? "50" : "0");
   fs::create_directories(folder / "奖品图片");
   ASSERT_TRUE(zorvel::test::WriteBytes(folder / "奖品图片/1.jpg", SolidPicture(600, 400, prize)));
-  Process zorvel({program.string()}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CACHE_HOME=" + (folder / "cache")},
+  zorvel::test::Process zorvel({program.string()}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_CACHE_HOME=" + (folder / "cache")},
                  log);
   ASSERT_TRUE(zorvel.running()) << zorvel::test::ReadBytes(log);
 
   const auto shot = [&](int i) {
     const std::string file = folder / ("shot-" + std::to_string(i) + ".png");
-    RunTool({import, "-window", "root", file}, display, log);
-    return QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32);
+    return x.Screenshot(file);
   };
   // The main window is up when the screen is no longer the server's black (a busy
   // machine may take many seconds to start the program).
@@ -179,9 +83,8 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   }
   ASSERT_TRUE(up) << "the program's window did not show within a minute\n" << zorvel::test::ReadBytes(log);
   std::this_thread::sleep_for(1s);
-  ASSERT_EQ(RunTool({xdotool, "mousemove", std::to_string(80 + egg.width() / 2), std::to_string(300 + egg.height() / 2),
-                 "click", "1"},
-                display, log),
+  ASSERT_EQ(x.xdotool({"mousemove", std::to_string(80 + egg.width() / 2), std::to_string(300 + egg.height() / 2),
+                       "click", "1"}),
             0);
   std::vector<QImage> during;
   for (int i = 1; i <= 14; ++i) {

@@ -23,6 +23,7 @@
 #include "text/files.h"
 #include "text/gbk.h"
 #include "windows/movie_host.h"
+#include "windows/screen_coordinates.h"
 #include "windows/window_commands.h"
 
 namespace zorvel::forms {
@@ -197,11 +198,13 @@ std::int32_t AtlAxGetControl(std::uint32_t window, Object** control) {
   return *control != nullptr ? win::kSOk : win::kEFail;
 }
 
-// The window's outer rectangle in screen coordinates: left, top, right, bottom.
+// The window's outer rectangle in the program's screen coordinates: left, top, right,
+// bottom.
 std::int32_t GetWindowRect(std::uint32_t window, std::int32_t* rect) {
   QWidget* w = WindowOf(window);
   if (w == nullptr || rect == nullptr) return 0;
-  const QRect frame = w->isWindow() ? w->frameGeometry() : QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+  const QRect frame =
+      GlobalToScreen(w->isWindow() ? w->frameGeometry() : QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
   rect[0] = frame.left();
   rect[1] = frame.top();
   rect[2] = frame.left() + frame.width();
@@ -271,7 +274,14 @@ std::int32_t MoveWindow(std::uint32_t window, std::int32_t x, std::int32_t y, st
                         std::int32_t height, std::int32_t repaint) {
   QWidget* w = WindowOf(window);
   if (w == nullptr) return 0;
-  w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+  if (w->isWindow()) {
+    // A top-level window's outer rectangle, in the program's screen coordinates.
+    const QSize frame = w->frameGeometry().size() - w->size();
+    w->move(ScreenToGlobal(QPoint(x, y)));
+    w->resize(std::max(0, width - frame.width()), std::max(0, height - frame.height()));
+  } else {
+    w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+  }
   if (repaint != 0) w->update();
   return 1;
 }

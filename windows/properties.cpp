@@ -10,6 +10,7 @@
 #include "runtime/error.h"
 #include "text/gbk_literal.h"
 #include "windows/font.h"
+#include "windows/screen_coordinates.h"
 #include "windows/templates.h"
 #include "windows/units/window/window_unit.h"
 #include "windows/windows.h"
@@ -253,8 +254,10 @@ UnitValue ReadUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int ind
   const Unit* u = FindUnitObject(windowId, unitId);
   const QWidget* w = u != nullptr ? u->Widget() : nullptr;
   switch (index) {
-    case prop::kLeft: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().x() : w->x()) : body->left);
-    case prop::kTop: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().y() : w->y()) : body->top);
+    // A top-level window's place is in the program's screen coordinates, a unit's in its
+    // parent's client area.
+    case prop::kLeft: return Integer(w ? (IsTopLevel(w) ? GlobalToScreen(w->frameGeometry()).x() : w->x()) : body->left);
+    case prop::kTop: return Integer(w ? (IsTopLevel(w) ? GlobalToScreen(w->frameGeometry()).y() : w->y()) : body->top);
     case prop::kWidth: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().width() : w->width()) : body->width);
     case prop::kHeight: return Integer(w ? (IsTopLevel(w) ? w->frameGeometry().height() : w->height()) : body->height);
     case prop::kTag: return Bytes(body->tag);
@@ -337,9 +340,9 @@ void WriteUnitProperty(std::uint32_t windowId, std::uint32_t unitId, int index, 
       const auto v = static_cast<std::int32_t>(std::clamp<std::int64_t>(static_cast<std::int32_t>(value.word), -kPositionLimit, kPositionLimit));
       SetRecordWord(t, target.index, geometry + static_cast<std::size_t>(index - prop::kLeft) * 4, v);
       if (auto* window = dynamic_cast<WindowUnit*>(u)) {
-        QRect outer = window->Widget()->frameGeometry();
+        QRect outer = GlobalToScreen(window->Widget()->frameGeometry());
         (index == prop::kLeft ? outer.moveLeft(v) : outer.moveTop(v));
-        window->SetWindowGeometry(outer);
+        window->SetWindowGeometry(ScreenToGlobal(outer));
       } else if (w != nullptr) {
         QPoint at = w->pos();
         (index == prop::kLeft ? at.rx() : at.ry()) = v;

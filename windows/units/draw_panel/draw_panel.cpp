@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPixmap>
+#include <QtMath>
 #include <QRegion>
 #include <algorithm>
 #include <cmath>
@@ -105,7 +106,9 @@ class DrawPanelClient : public QWidget {
     unit_->SyncSize();
     const QImage& surface = !unit_->copy_.isNull() ? unit_->copy_ : unit_->transient_;
     if (!surface.isNull()) {
-      p.drawImage(event->rect(), surface, event->rect());
+      const QRectF area(event->rect());
+      const qreal ratio = surface.devicePixelRatio();
+      p.drawImage(area, surface, QRectF(area.topLeft() * ratio, area.size() * ratio));
     } else {
       unit_->PaintBackground(p, size(), event->rect());
     }
@@ -210,8 +213,8 @@ void DrawPanelUnit::SyncSize() {
   const QSize inside(std::max(0, widget_->width() - 2 * edge), std::max(0, widget_->height() - 2 * edge));
   if (client_->geometry() != QRect(QPoint(edge, edge), inside)) client_->setGeometry(QRect(QPoint(edge, edge), inside));
   const bool autoRedraw = Property(dp::kAutoRedraw).word != 0;
-  const bool copyStale = autoRedraw && copy_.size() != inside && !inside.isEmpty();
-  const bool transientStale = !transient_.isNull() && transient_.size() != inside;
+  const bool copyStale = autoRedraw && !SurfaceFits(copy_) && !inside.isEmpty();
+  const bool transientStale = !transient_.isNull() && !SurfaceFits(transient_);
   if (copyStale || transientStale) RenewSurface();
 }
 
@@ -224,13 +227,27 @@ void DrawPanelUnit::RenewSurface() {
   if (!widget_) return;
   transient_ = QImage();
   copy_ = QImage();
-  const QSize size = client_->size();
-  if (Property(dp::kAutoRedraw).word != 0 && !size.isEmpty()) {
-    copy_ = QImage(size, QImage::Format_RGB32);
-    QPainter p(&copy_);
-    PaintBackground(p, size, QRect(QPoint(0, 0), size));
-  }
+  if (Property(dp::kAutoRedraw).word != 0) copy_ = NewSurface();
   client_->update();
+}
+
+QImage DrawPanelUnit::NewSurface() const {
+  const QSize size = client_->size();
+  if (size.isEmpty()) return {};
+  const qreal ratio = client_->devicePixelRatioF();
+  QImage surface(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)), QImage::Format_RGB32);
+  if (surface.isNull()) return {};
+  surface.setDevicePixelRatio(ratio);
+  QPainter p(&surface);
+  PaintBackground(p, size, QRect(QPoint(0, 0), size));
+  return surface;
+}
+
+bool DrawPanelUnit::SurfaceFits(const QImage& surface) const {
+  const qreal ratio = client_->devicePixelRatioF();
+  const QSize size = client_->size();
+  return surface.devicePixelRatio() == ratio &&
+         surface.size() == QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio));
 }
 
 void DrawPanelUnit::DecodePicture() {
@@ -308,13 +325,9 @@ void DrawPanelUnit::Draw(const std::function<void(QPainter&)>& routine) {
   SyncSize();
   QImage* target = &copy_;
   if (copy_.isNull()) {
-    const QSize size = client_->size();
-    if (size.isEmpty()) return;
-    if (transient_.isNull()) {
-      transient_ = QImage(size, QImage::Format_RGB32);
-      QPainter p(&transient_);
-      PaintBackground(p, size, QRect(QPoint(0, 0), size));
-    }
+    if (client_->size().isEmpty()) return;
+    if (transient_.isNull()) transient_ = NewSurface();
+    if (transient_.isNull()) return;
     target = &transient_;
   }
   {
@@ -334,9 +347,17 @@ void DrawPanelUnit::Draw(const std::function<void(QPainter&)>& routine) {
 QImage DrawPanelUnit::Drawing() {
   if (!widget_) return {};
   SyncSize();
-  if (Property(dp::kAutoRedraw).word != 0) return copy_;
-  if (client_->size().isEmpty()) return {};
-  return client_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QSize size = client_->size();
+  if (size.isEmpty()) return {};
+  QImage shown = Property(dp::kAutoRedraw).word != 0 ? copy_ : client_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (shown.isNull() || shown.size() == size) {
+    shown.setDevicePixelRatio(1);
+    return shown;
+  }
+  // A high-density screen's pixels, averaged down to the program's.
+  QImage drawing = shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  drawing.setDevicePixelRatio(1);
+  return drawing;
 }
 
 std::vector<std::uint8_t> BitmapFileBytes(const QImage& image) {

@@ -73,10 +73,13 @@ class DrawPanelUnit : public Unit {
   // Width in pixels of a border style's edge.
   static int BorderWidth(int border);
 
-  // The off-screen copy; null while auto-redraw is off.
+  // The off-screen copy; null while auto-redraw is off. It holds the screen's device
+  // pixels (its device pixel ratio is the screen's), so that a picture with more pixels
+  // than the panel's size shows its detail on a high-density screen.
   const QImage* OffscreenCopy() const { return copy_.isNull() ? nullptr : &copy_; }
-  // The panel's drawing: the off-screen copy with auto-redraw on, otherwise the client
-  // area as shown (the units inside it included). Null when the panel has no area.
+  // The panel's drawing in the program's pixels, one per unit of the panel's size: the
+  // off-screen copy with auto-redraw on, otherwise the client area as shown (the units
+  // inside it included). Null when the panel has no area.
   QImage Drawing();
 
   // The drawing tools made from the settings.
@@ -107,6 +110,10 @@ class DrawPanelUnit : public Unit {
   // Paints the background afresh: a new off-screen copy with auto-redraw on, none off;
   // what was drawn goes.
   void RenewSurface();
+  // A new surface of the client's size at the screen's device pixel ratio, painted with
+  // the background; a surface that no longer has those is stale.
+  QImage NewSurface() const;
+  bool SurfaceFits(const QImage& surface) const;
   void DecodePicture();
   void MakePen();
   void MakeBrush();

@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 
+#include "windows/screen_coordinates.h"
 #include "windows/unit_ref.h"
 #include "windows/units/menu/menu.h"
 #include "windows/windows.h"
@@ -89,7 +90,9 @@ ZORVEL_COMMAND(PopupMenu) {
     menu->setParent(owner, menu->windowFlags());
   }
 
-  QPoint at = QCursor::pos() + QPoint(3, 3);
+  // The place is in the program's screen coordinates, by default just below and right of
+  // the pointer.
+  QPoint at = GlobalToScreen(QCursor::pos()) + QPoint(3, 3);
   if (a.present(2)) at.setX(a.integer(2));
   if (a.present(3)) at.setY(a.integer(3));
 
@@ -102,7 +105,7 @@ ZORVEL_COMMAND(PopupMenu) {
     const int queued = QueuedChoices().front();
     QueuedChoices().pop_front();
     if (FindCommand(*menu, queued) != nullptr) choice = queued;
-  } else if (const QAction* chosen = menu->exec(at)) {
+  } else if (const QAction* chosen = menu->exec(ScreenToGlobal(at))) {
     choice = MenuCommandOf(chosen).value_or(-1);
   }
   menu.reset();

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QMenuBar>
 #include <QPaintEvent>
@@ -12,7 +11,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPointer>
-#include <QScreen>
 #include <QUrl>
 #include <algorithm>
 #include <utility>
@@ -26,6 +24,7 @@
 #include "windows/events.h"
 #include "windows/font.h"
 #include "windows/movie_host.h"
+#include "windows/screen_coordinates.h"
 #include "windows/windows.h"
 
 namespace zorvel::forms {
@@ -154,11 +153,6 @@ QPolygon Outline(int shape, int width, int height) {
     polygon << QPoint(static_cast<int>(x), static_cast<int>(y));
   }
   return polygon;
-}
-
-QScreen* ScreenOf(const QWidget* widget) {
-  if (widget != nullptr && widget->screen() != nullptr) return widget->screen();
-  return QGuiApplication::primaryScreen();
 }
 
 }  // namespace
@@ -367,7 +361,7 @@ std::unique_ptr<Unit> WindowUnit::Create(const CreateArgs& args) {
   if (args.style & kStyleDisabled) widget->setEnabled(false);
 
   QRect rect(args.left, args.top, std::max(0, args.width), std::max(0, args.height));
-  widget->move(rect.topLeft());
+  widget->move(ScreenToGlobal(rect.topLeft()));
   widget->resize(rect.size());
   const int position = unit->Property(wp::kPosition).word;
   if (position == 1) unit->Centre();
@@ -576,12 +570,14 @@ void WindowUnit::ApplyShape() {
 }
 
 void WindowUnit::Centre() {
-  const QScreen* screen = ScreenOf(widget_);
-  if (screen == nullptr) return;
-  // The window rectangle, frame included, goes to the middle of the screen.
-  const QRect s = screen->geometry();
+  const QRect s = PrimaryScreenGeometry();
+  if (s.isEmpty()) return;
+  // The window rectangle, frame included, goes to the middle of the primary screen. A
+  // window larger than the screen keeps its top-left corner on it, so that its title
+  // bar (and with it the window) can still be reached and moved.
   const QSize outer = widget_->frameGeometry().size();
-  widget_->move(s.x() + (s.width() - outer.width()) / 2, s.y() + (s.height() - outer.height()) / 2);
+  widget_->move(s.x() + std::max(0, (s.width() - outer.width()) / 2),
+                s.y() + std::max(0, (s.height() - outer.height()) / 2));
 }
 
 void WindowUnit::ApplyPosition() {

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "runtime/command.h"
 #include "runtime/commands.h"
+#include "runtime/ui/message_box.h"
 #include "windows/events.h"
 #include "windows/window_commands.h"
 #include "windows/windows.h"
@@ -69,6 +70,9 @@ void StartTestDraws() {
   }
   if (const char* every = std::getenv("ZORVEL_TEST_HEAP")) g_heapEvery = std::atol(every);
   egg_draw::SetSpinFramePacing(std::chrono::milliseconds(0));
+  // Nobody is at the screen: a message (the empty pool's, a runtime error's) goes to the
+  // driver on standard error and takes its default answer, and the draws go on.
+  ui::SetMessageBoxesToStandardError(true);
   if (const char* effects = std::getenv("ZORVEL_TEST_EFFECTS")) {
     if (std::strcmp(effects, "on") == 0) {
       egg_draw::SetEffectsShown(true);

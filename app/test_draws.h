@@ -10,9 +10,11 @@
 //                            handled once and it closes (the 4 s wait passed at once)
 //   ZORVEL_TEST_EFFECTS=off  no celebration effect (otherwise the settings decide)
 //
-// The spin runs without its frame pacing. The drivers give the folder prize settings that
-// draw by probability, whose pool never runs out (an empty pool stops the draws at its
-// message, as it would stop an operator).
+// The spin runs without its frame pacing. Every message box is written to standard error
+// and answered with its default button at once (runtime/ui/message_box.h), so a draw that
+// finds the pool empty says so there and the draws go on to their end. The kill test and
+// the soak give the folder prize settings that draw by probability, whose pool never
+// runs out.
 #pragma once
 
 namespace zorvel::app {

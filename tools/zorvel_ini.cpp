@@ -7,6 +7,9 @@
 //
 // Each takes --folder DIR first: a FILE that is no absolute path is then found in the
 // program folder DIR (zorvel-ini --folder ~/.local/share/zorvel get config.a zbt lx).
+// `get` reads as the program does: blanks and control characters at the start of SECTION
+// and KEY are skipped, and when either is then empty the answer is the empty text, not
+// the default.
 // Arguments and output are UTF-8; the file holds GBK. Without --folder, FILE is a native
 // path used as it is. Exit status: 0 done, 1 the write failed, 2 bad usage.
 #include <cstdio>
@@ -38,6 +41,12 @@ std::optional<std::string> ToGbk(std::string_view utf8) {
   std::string gbk = zorvel::gbk::FromUtf8(utf8, &lossless);
   if (!lossless) return std::nullopt;
   return gbk;
+}
+
+// A name as the program's read takes it: without the bytes of 0x20 or below it starts with.
+std::string_view SkipLeadingBlanks(std::string_view name) {
+  while (!name.empty() && static_cast<unsigned char>(name.front()) <= 0x20) name.remove_prefix(1);
+  return name;
 }
 
 }  // namespace
@@ -78,7 +87,10 @@ int main(int argc, char** argv) {
   }
 
   if (command == "get") {
-    const std::string value = zorvel::profile::ReadString(path, texts[0], texts[1], texts.size() > 2 ? texts[2] : "");
+    const std::string_view section = SkipLeadingBlanks(texts[0]), key = SkipLeadingBlanks(texts[1]);
+    const std::string value = section.empty() || key.empty()
+                                  ? std::string()
+                                  : zorvel::profile::ReadString(path, section, key, texts.size() > 2 ? texts[2] : "");
     const std::string out = zorvel::gbk::ToUtf8(value) + "\n";
     return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0 ? 0 : 1;
   }

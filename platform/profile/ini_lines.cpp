@@ -11,15 +11,19 @@ constexpr char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<c
 }  // namespace
 
 std::string_view TrimEnd(std::string_view text) {
-  // Character boundaries are only known from the front, so the end is found on the
-  // way forward: one pass, whatever the length.
-  std::size_t keep = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t n = CharLength(text, i);
-    if (n == 2 || !IsBlank(text[i])) keep = i + n;
-    i += n;
-  }
-  return text.substr(0, keep);
+  // The blanks at the end, found from the back: a blank is never a lead byte, so every
+  // one of them is a character of its own, except the first when the byte before it is
+  // a lead byte that takes it as its trail byte. That byte is the last of a run of bytes
+  // of the lead range; the byte before the run is none, so the run starts a character,
+  // its bytes pair up from there, and the last is a lead byte when the run is odd. The
+  // cost is the blanks and that run, not the whole text (a settings file of many long
+  // lines is read once for every key).
+  std::size_t blanks = text.size();
+  while (blanks > 0 && IsBlank(text[blanks - 1])) --blanks;
+  if (blanks == text.size() || blanks == 0) return text.substr(0, blanks);
+  std::size_t run = 0;
+  while (run < blanks && IsLeadRange(text[blanks - 1 - run])) ++run;
+  return text.substr(0, run % 2 == 1 ? blanks + 1 : blanks);
 }
 
 std::string_view Trim(std::string_view text) {

@@ -20,6 +20,12 @@ constexpr bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
 }
 
+// Whether a byte is in the lead-byte range (0x81 … 0xFE).
+constexpr bool IsLeadRange(char c) {
+  const auto b = static_cast<std::uint8_t>(c);
+  return b >= 0x81 && b <= 0xFE;
+}
+
 // Length of the character that starts at text[i]: 2 for a lead byte with a byte after
 // it, else 1.
 constexpr std::size_t CharLength(std::string_view text, std::size_t i) {

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
+#include <cstdio>
 #include <deque>
 #include <vector>
 
@@ -18,6 +19,8 @@ std::deque<int>& QueuedAnswers() {
   static std::deque<int> answers;
   return answers;
 }
+
+bool g_toStandardError = false;
 
 MessageBoxRequest& LastRequest() {
   static MessageBoxRequest request;
@@ -114,6 +117,17 @@ int ShowMessageBox(std::string_view gbkText, std::string_view gbkCaption, std::u
     QueuedAnswers().pop_front();
     return answer;
   }
+  if (g_toStandardError) {
+    std::string line = "zorvel: message box: " + caption + ": " + text;
+    for (char& c : line) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    const std::vector<ButtonKind> kinds = ButtonSet(flags);
+    const std::size_t defaultIndex = (flags >> 8) & 3;
+    return kinds[defaultIndex < kinds.size() ? defaultIndex : 0].answer;
+  }
   // Line breaks arrive as CR LF; the label breaks on LF alone.
   QString shown = QString::fromStdString(text);
   shown.remove(QLatin1Char('\r'));
@@ -130,6 +144,7 @@ void ShowRuntimeErrorBox(const char* text, const char* caption) {
 
 void InstallRuntimeErrorBox() { SetErrorBox(ShowRuntimeErrorBox); }
 
+void SetMessageBoxesToStandardError(bool on) { g_toStandardError = on; }
 void QueueMessageBoxAnswer(int answer) { QueuedAnswers().push_back(answer); }
 void ClearMessageBoxAnswers() {
   QueuedAnswers().clear();

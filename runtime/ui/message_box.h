@@ -34,6 +34,12 @@ void QueueMessageBoxAnswer(int answer);
 // Empties the queue and forgets the last request.
 void ClearMessageBoxAnswers();
 
+// Test hook for a program run by a driver with nobody at the screen: while on, every
+// MessageBox is answered at once with its default button instead of showing a box, and
+// is written to standard error as one line "zorvel: message box: CAPTION: TEXT" (UTF-8,
+// line breaks as blanks). Queued answers still come first.
+void SetMessageBoxesToStandardError(bool on);
+
 // What the last MessageBox asked, shown or answered from the queue: text and caption
 // in UTF-8, the flags as given.
 struct MessageBoxRequest {

@@ -74,6 +74,11 @@ TEST_F(ZorvelIni, CommandsInSequence) {
       {{"delete", "@"}, 2, "", "usage:", std::nullopt},
       {{"remove", "@", "zbt"}, 2, "", "unknown command", std::nullopt},
       {{"set", "@", "", "k", "v"}, 2, "", "empty section name", std::nullopt},
+      // An empty or blank name reads as the empty text, whatever the default, as the
+      // program's own read answers; leading blanks are skipped before a name is looked up.
+      {{"get", "@", "", "主标题", "默认"}, 0, "\n", "", std::nullopt},
+      {{"get", "@", "zbt", " \t ", "默认"}, 0, "\n", "", std::nullopt},
+      {{"get", "@", " \tzbt", " 主标题", "默认"}, 0, "新年抽奖\n", "", std::nullopt},
       {{"set", "@", "zbt", "k", "a\nb"}, 2, "", "line break in the value", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {

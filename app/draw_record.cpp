@@ -20,7 +20,6 @@ namespace log = ::zorvel::record;
 
 namespace {
 
-constexpr std::int32_t kExclamationIcon = 0x30;
 
 // Whether this run has told the operator that the record cannot be written.
 bool g_warned = false;

@@ -36,7 +36,10 @@ const char* const kEmptyPoolMessage =
     "1．如果是第一次运行程序，请先点击右键，选择奖项设置菜单，进行奖项设置！\r\n\r\n"
     "————————————————————————————\r\n\r\n"
     "2．如果是按奖品数量方式正在抽奖！应该是奖品数量已抽取完毕，清空抽奖结果后可以再重新抽奖！"_gbk;
-const char* const kEmptyPoolCaption = "Zorvel信息提示"_gbk;
+const char* const kNoticeCaption = "Zorvel信息提示"_gbk;
+// A win the ledger could not take: the operator is told at once, every time, since the
+// ledger is what the prizes are counted from. The draw record still lists the draw.
+const char* const kLedgerUnwritableMessage = "中奖结果无法写入，这次中奖没有计入：\r\n"_gbk;
 
 std::string_view AsText(std::span<const std::uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -83,7 +86,7 @@ void DrawPrize(int egg) {
   const draw::PrizePool pool = draw::BuildPrizePool(counts);
   if (pool.Tickets() < 1) {
     record::Empty(egg, counts);
-    MessageBox(kEmptyPoolMessage, kInformationIcon | kOkOnly, kEmptyPoolCaption);
+    MessageBox(kEmptyPoolMessage, kInformationIcon | kOkOnly, kNoticeCaption);
     return;
   }
   // 6: every ticket equally likely, however many there are.
@@ -96,7 +99,8 @@ void DrawPrize(int egg) {
   // prize shows.
   const double won = store::Number(store::ReadWinCount(level));
   record::Draw({egg, counts, pool.Tickets(), ticket, level, won + 1.0, !picture.empty()});
-  store::WriteWinCount(level, store::NumberText(won + 1.0));
+  if (!store::WriteWinCount(level, store::NumberText(won + 1.0)))
+    MessageBox(kLedgerUnwritableMessage + store::ResultsPath(), kExclamationIcon | kOkOnly, kNoticeCaption);
   // 9: the spin; the canvas shows the prize afterwards.
   SpinPrize();
   // 10: the close label at the prize display's top right; the titles make way.

@@ -110,7 +110,7 @@ std::optional<std::string> InputBox(std::string_view prompt, std::string_view ti
 int MessageBox(std::string_view text, std::int32_t flags);
 int MessageBox(std::string_view text, std::int32_t flags, std::string_view caption);
 inline constexpr int kAnswerOk = 0;
-inline constexpr std::int32_t kOkOnly = 0, kOkCancel = 1, kInformationIcon = 0x40;
+inline constexpr std::int32_t kOkOnly = 0, kOkCancel = 1, kInformationIcon = 0x40, kExclamationIcon = 0x30;
 
 // Runs `then` once the window of the handle has been destroyed (at once when there is
 // no such window).

@@ -247,5 +247,24 @@ TEST_F(DrawRecordTest, ARecordThatCannotBeWrittenStopsNoDrawAndWarnsOncePerRun) 
   EXPECT_TRUE(ui::LastMessageBoxRequest().text.starts_with("抽奖记录无法写入："));
 }
 
+TEST_F(DrawRecordTest, AWinTheLedgerCannotTakeIsToldEveryTimeAndStaysInTheRecord) {
+  OnlyLevel(5, "9");
+  StartProgram();
+  NoSpin();
+  std::filesystem::remove(Path("jieguo.a"));
+  std::filesystem::create_directories(Path("jieguo.a"));  // no ledger can be written there
+  for (int draw = 1; draw <= 2; ++draw) {
+    ui::ClearMessageBoxAnswers();
+    ui::QueueMessageBoxAnswer(ui::kAnswerOk);
+    egg_draw::DrawPrize();
+    const std::string told = ui::LastMessageBoxRequest().text;
+    EXPECT_TRUE(told.starts_with("中奖结果无法写入，这次中奖没有计入：")) << "draw " << draw << ": " << told;
+    EXPECT_NE(told.find("jieguo.a"), std::string::npos) << told;
+  }
+  int draws = 0;
+  for (const log::Entry& entry : Entries()) draws += entry.kind == "draw";
+  EXPECT_EQ(draws, 2) << "the record keeps the draws the ledger lost";
+}
+
 }  // namespace
 }  // namespace zorvel::app::testing

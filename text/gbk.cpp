@@ -168,6 +168,7 @@ std::string Encode(std::string_view s, bool nativePath, bool* allGbk) {
       continue;
     }
     i += len;
+    // A backslash gets here only from a native path: it takes an escape.
     const std::uint32_t code = cp == '\\' ? 0 : FromUnicode(cp);
     if (code == 0) {
       AppendEscape(out, 0, cp >> 14);

@@ -1,5 +1,6 @@
 #include "app/draw_record.h"
 
+#include <QString>
 #include <array>
 
 #include "app/draw/draw_record.h"
@@ -40,6 +41,10 @@ const char* ModeName(draw::DrawMode mode) {
 
 std::string Setting(const char* key) { return gbk::ToUtf8(store::ReadConfig(store::kMainSection, key)); }
 
+// The program folder as the record names it: the record is UTF-8, so a byte of a Linux
+// name that is not UTF-8 stands as U+FFFD there (the files themselves use the real name).
+std::string FolderText() { return QString::fromStdString(gbk::ToUtf8(RunDirectory())).toStdString(); }
+
 std::array<double, draw::kLevels> LedgerNow() {
   std::array<double, draw::kLevels> ledger{};
   for (int level = 1; level <= draw::kLevels; ++level) ledger[level - 1] = store::Number(store::ReadWinCount(level));
@@ -52,7 +57,7 @@ log::Fields StateFields() {
   const auto ledger = LedgerNow();
   return std::move(log::Fields()
                        .Add("version", ZORVEL_VERSION)
-                       .Add("folder", gbk::ToUtf8(RunDirectory()))
+                       .Add("folder", FolderText())
                        .Add("eggs", Setting(store::kEggCount))
                        .Add("mode", ModeName(draw::ReadDrawMode()))
                        .Add("counts", std::span<const std::int32_t>(draw::ProgramLevelCounts()))

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "zorvel: %s\n", error.c_str());
       return 2;
     }
-    zorvel::SetRunDirectory(zorvel::gbk::FromUtf8(folder));
+    zorvel::SetRunDirectory(zorvel::gbk::FromNativePath(folder));
   }
   zorvel::app::KeepLargeBuffersBetweenDraws();
   if (const auto platform = zorvel::app::PlatformFor(zorvel::app::CurrentSession(argc, argv)))

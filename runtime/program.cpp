@@ -26,7 +26,7 @@ const ProgramFolder& ExecutableFolder() {
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
     path.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     ProgramFolder f;
-    const std::string gbkPath = gbk::FromUtf8(path);
+    const std::string gbkPath = gbk::FromNativePath(path);
     const auto slash = gbkPath.rfind('/');
     if (slash == std::string::npos) {
       f.fileName = gbkPath;

@@ -13,11 +13,7 @@
 
 namespace zorvel {
 
-std::string NativePath(std::string_view gbkName) {
-  std::string path = gbk::ToUtf8(gbkName);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
+std::string NativePath(std::string_view gbkName) { return gbk::ToNativePath(gbkName); }
 
 bool ReadWholeFile(const std::string& nativePath, std::string& contents) {
   contents.clear();

@@ -8,8 +8,8 @@
 
 namespace zorvel {
 
-// GBK file name -> native path: GBK to UTF-8 first (a GBK trail byte may be 0x5C),
-// then every backslash becomes a slash.
+// GBK file name -> native path: GBK to UTF-8, escapes back to the bytes they stand
+// for, and every backslash of the text (not a trail byte 0x5C) a slash.
 std::string NativePath(std::string_view gbkName);
 
 // Reads a whole file; false when it cannot be opened or read.

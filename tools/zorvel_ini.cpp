@@ -35,14 +35,6 @@ int BadUsage(const std::string& why = {}) {
   return 2;
 }
 
-// A UTF-8 argument in GBK, or nothing when some character has no GBK code.
-std::optional<std::string> ToGbk(std::string_view utf8) {
-  bool lossless = true;
-  std::string gbk = zorvel::gbk::FromUtf8(utf8, &lossless);
-  if (!lossless) return std::nullopt;
-  return gbk;
-}
-
 // A name as the program's read takes it: without the bytes of 0x20 or below it starts with.
 std::string_view SkipLeadingBlanks(std::string_view name) {
   while (!name.empty() && static_cast<unsigned char>(name.front()) <= 0x20) name.remove_prefix(1);
@@ -76,15 +68,12 @@ int main(int argc, char** argv) {
   else return BadUsage("unknown command '" + std::string(command) + "'");
   if (!fits) return BadUsage("wrong number of arguments for " + std::string(command));
 
-  const char* const names[] = {"SECTION", "KEY", command == "set" ? "VALUE" : "DEFAULT"};
   std::string path(args[1]);
   if (!folder.empty() && !path.empty() && path.front() != '/') path = (std::filesystem::path(folder) / path).string();
-  std::vector<std::string> texts;  // SECTION, KEY and VALUE or DEFAULT, as GBK
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    std::optional<std::string> gbk = ToGbk(args[i]);
-    if (!gbk) return BadUsage(std::string(names[i - 2]) + " cannot be written in GBK: " + std::string(args[i]));
-    texts.push_back(std::move(*gbk));
-  }
+  // SECTION, KEY and VALUE or DEFAULT, as GBK; a character GBK has no code for is
+  // written as the program writes it, as an escape that reads back as itself.
+  std::vector<std::string> texts;
+  for (std::size_t i = 2; i < args.size(); ++i) texts.push_back(zorvel::gbk::FromUtf8(args[i]));
 
   if (command == "get") {
     const std::string_view section = SkipLeadingBlanks(texts[0]), key = SkipLeadingBlanks(texts[1]);

@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   if (!std::filesystem::is_directory(text)) return BadUsage("not a folder: " + text);
   // The settings files are read by the program's own rules, from this folder.
-  zorvel::SetRunDirectory(zorvel::gbk::FromUtf8(text));
+  zorvel::SetRunDirectory(zorvel::gbk::FromNativePath(text));
   const std::string path = text + "/" + zorvel::record::kFileName;
 
   if (c == "verify") return Verify(path, options);

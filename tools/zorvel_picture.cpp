@@ -59,19 +59,10 @@ int main(int argc, char** argv) {
   const std::string file = argv[1];
   const std::string out = argv[2];
 
-  // The file goes through the program's own file layer when its name has a GBK form;
-  // otherwise its bytes are read directly.
+  // The file goes through the program's own file layer, as the program opens it.
   std::string reason;
-  bool lossless = false;
-  const std::string gbkName = zorvel::gbk::FromUtf8(file, &lossless);
-  zorvel::Picture* picture = nullptr;
-  if (lossless) {
-    picture = zorvel::DecodePictureFile(gbkName.c_str(), &reason);
-  } else {
-    std::string bytes;
-    if (!zorvel::ReadWholeFile(file, bytes)) return Refused(file, "cannot be read");
-    picture = zorvel::DecodePictureBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &reason);
-  }
+  const std::string gbkName = zorvel::gbk::FromNativePath(file);
+  zorvel::Picture* picture = zorvel::DecodePictureFile(gbkName.c_str(), &reason);
   if (!picture) return Refused(file, reason);
   zorvel::PreparedPicture prepared;
   const bool ready = zorvel::PreparePicture(picture, prepared);

@@ -226,10 +226,13 @@ bool HandleWindowKey(Located& at, int vk, Qt::KeyboardModifiers modifiers) {
 }
 
 // The GBK code of the first character of a typed text (a double-byte character as
-// lead × 256 + trail).
+// lead × 256 + trail); a character GBK has no code for is "?".
 std::int32_t GbkCharacter(const QString& text) {
-  const std::string bytes = gbk::FromUtf8(text.left(text.size() > 0 && text[0].isHighSurrogate() ? 2 : 1).toStdString());
+  bool allGbk = true;
+  const std::string bytes =
+      gbk::FromUtf8(text.left(text.size() > 0 && text[0].isHighSurrogate() ? 2 : 1).toStdString(), &allGbk);
   if (bytes.empty()) return 0;
+  if (!allGbk) return '?';
   if (bytes.size() >= 2) return (static_cast<std::uint8_t>(bytes[0]) << 8) | static_cast<std::uint8_t>(bytes[1]);
   return static_cast<std::uint8_t>(bytes[0]);
 }

@@ -37,13 +37,8 @@ std::optional<std::string> CacheFolder() {
   std::string base;
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/') base = xdg;
   else if (const char* home = std::getenv("HOME"); home && home[0] == '/') base = std::string(home) + "/.cache";
-  bool lossless = false;
-  std::string folder = base + "/zorvel";
-  std::string gbkFolder = gbk::FromUtf8(folder, &lossless);
-  if (base.empty() || !lossless) {
-    folder = "/tmp/zorvel-" + std::to_string(getuid());
-    gbkFolder = folder;
-  }
+  std::string folder = base.empty() ? "/tmp/zorvel-" + std::to_string(getuid()) : base + "/zorvel";
+  const std::string gbkFolder = gbk::FromNativePath(folder);
   if (!MakeFolders(folder + "/Temporary Internet Files") || !MakeFolders(folder + "/Temp")) return std::nullopt;
   // Under /tmp anyone may have made the folder first, or planted a link in its place:
   // only a real folder of the user's own is used, and it is closed to others.

@@ -47,8 +47,12 @@ inline std::string AsBytes(std::span<const std::uint8_t> data) {
 
 class AppTest : public ::testing::Test {
  protected:
+  AppTest() = default;
+  // A program folder whose name starts with prefix (UTF-8, or any bytes).
+  explicit AppTest(std::string_view folderPrefix) : folder_(folderPrefix) {}
+
   void SetUp() override {
-    SetRunDirectory(gbk::FromUtf8(folder_.path()));
+    SetRunDirectory(gbk::FromNativePath(folder_.path()));
     forms::ResetWindows();
     forms::RegisterUnitTypes();
     forms::ProvideWindowServices();

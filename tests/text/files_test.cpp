@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "tests/support/temp_folder.h"
 #include "text/files.h"
+#include "text/gbk.h"
 #include "text/gbk_literal.h"
 
 namespace zorvel {
@@ -27,6 +29,22 @@ TEST(NativePath, BackslashesAndGbk) {
     SCOPED_TRACE("row " + std::to_string(i));
     EXPECT_EQ(NativePath(rows[i].gbkName), rows[i].native);
   }
+}
+
+// A folder whose name is no GBK and not even UTF-8 (a byte 0xFF, a backslash): files
+// named the program's way reach the system under the folder's exact bytes.
+TEST(NativePath, FilesInAFolderOutsideGbk) {
+  test::TempFolder temp{"zorvel-\xFF ñ 🎉 a\\b"};
+  const std::string folder = gbk::FromNativePath(temp.path());
+  ASSERT_EQ(folder.find('?'), std::string::npos);
+  const std::string config = folder + "\\config.a";
+  ASSERT_TRUE(ReplaceFileAtomically(NativePath(config), "[zbt]\r\n"));
+  EXPECT_EQ(test::ReadBytes(temp / "config.a"), "[zbt]\r\n");
+  std::string read;
+  ASSERT_TRUE(ReadWholeFile(NativePath(config), read));
+  EXPECT_EQ(read, "[zbt]\r\n");
+  EXPECT_TRUE(CopyFileAtomically(NativePath(config), NativePath(folder + "\\副本.a"_gbk)));
+  EXPECT_EQ(test::ReadBytes(temp / "副本.a"), "[zbt]\r\n");
 }
 
 }  // namespace

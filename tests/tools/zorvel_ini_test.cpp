@@ -62,11 +62,12 @@ TEST_F(ZorvelIni, CommandsInSequence) {
       {{"delete", "@", "zbt", "乚"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n[yanse]\r\n主标题字体=宋体\r\n"_gbk},
       {{"delete", "@", "yanse"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
       {{"delete", "@", "nosuch", "k"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
-      // Characters without a GBK code are bad usage, and the message says which argument.
-      {{"set", "@", "zbt", "主标题", "😀"}, 2, "", "VALUE cannot be written in GBK", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
-      {{"set", "@", "zbt😀", "k", "v"}, 2, "", "SECTION cannot be written in GBK", std::nullopt},
-      {{"get", "@", "zbt", "k😀"}, 2, "", "KEY cannot be written in GBK", std::nullopt},
-      {{"get", "@", "zbt", "k", "😀"}, 2, "", "DEFAULT cannot be written in GBK", std::nullopt},
+      // Characters without a GBK code are written as the program's escapes and read back
+      // as themselves (😀 is F8A8 FAD1 FAE5).
+      {{"set", "@", "zbt", "主标题", "😀"}, 0, "", "", std::string("[zbt]\r\n主标题="_gbk) + "\xF8\xA8\xFA\xD1\xFA\xE5\r\n"},
+      {{"get", "@", "zbt", "主标题"}, 0, "😀\n", "", std::nullopt},
+      {{"get", "@", "zbt😀", "k", "ñ 한국"}, 0, "ñ 한국\n", "", std::nullopt},
+      {{"set", "@", "zbt", "主标题", "新年抽奖"}, 0, "", "", "[zbt]\r\n主标题=新年抽奖\r\n"_gbk},
       // Wrong shapes.
       {{}, 2, "", "usage: zorvel-ini [--folder DIR] get", std::nullopt},
       {{"get", "@", "zbt"}, 2, "", "usage:", std::nullopt},

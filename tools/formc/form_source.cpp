@@ -241,9 +241,9 @@ class Parser {
   // A quoted text in GBK.
   bool Text(const Token& t, std::string& out) {
     if (!t.quoted) return Fail("expected a text in double quotes, not '" + t.text + "'");
-    bool lossless = true;
-    out = gbk::FromUtf8(t.text, &lossless);
-    if (!lossless) return Fail("the text \"" + t.text + "\" holds a character without a GBK code");
+    bool allGbk = true;
+    out = gbk::FromUtf8(t.text, &allGbk);
+    if (!allGbk) return Fail("the text \"" + t.text + "\" holds a character without a GBK code");
     return true;
   }
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -228,7 +229,7 @@ bool CommonDialogUnit::OpenFile(bool save) {
       if (mayCreate(chosen)) break;
     }
   }
-  Property(kFileName).bytes = gbk::FromUtf8(chosen.toStdString());
+  Property(kFileName).bytes = gbk::FromNativePath(QFile::encodeName(chosen).toStdString());
   if (!r.noChangeFolder) QDir::setCurrent(QFileInfo(chosen).absolutePath());
   return true;
 }

@@ -38,12 +38,9 @@ const QColor kGrayText{109, 109, 109};
 QString ToQString(std::string_view gbkText) { return QString::fromStdString(gbk::ToUtf8(gbkText)); }
 std::string ToGbk(const QString& text) { return gbk::FromUtf8(text.toStdString()); }
 
-// The GBK size of one character: ASCII 1, a character GBK holds 2, anything else
-// becomes "?" (1).
-int GbkSize(char32_t c) {
-  if (c < 0x80) return 1;
-  return gbk::FromUnicode(c) > 0xFF ? 2 : 1;
-}
+// The GBK size of one character: ASCII 1, a character GBK holds 2, anything else the
+// size of its escape.
+int GbkSize(char32_t c) { return static_cast<int>(gbk::EncodedSize(c)); }
 
 // The style that masks a password box with its own character instead of the
 // platform's bullet; one per character, kept for the life of the process.

@@ -9,6 +9,9 @@
 //                            and its first frame drawn), shows, the events waiting are
 //                            handled once and it closes (the 4 s wait passed at once)
 //   ZORVEL_TEST_EFFECTS=off  no celebration effect (otherwise the settings decide)
+//   ZORVEL_TEST_HEAP=N       every N draws, the heap's bytes in use, its free bytes and
+//                            its separately mapped blocks on standard error, to tell a
+//                            leak (bytes in use growing) from the heap settling
 //
 // The spin runs without its frame pacing. Every message box is written to standard error
 // and answered with its default button at once (runtime/ui/message_box.h), so a draw that

@@ -21,7 +21,6 @@ namespace log = ::zorvel::record;
 
 namespace {
 
-
 // Whether this run has told the operator that the record cannot be written.
 bool g_warned = false;
 

@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -68,6 +70,11 @@ inline Ledger ReadLedger(const fs::path& file) {
     ledger.sum += v;
   }
   return ledger;
+}
+
+// How many of the kinds are the one given.
+inline long CountKind(const std::vector<std::string>& kinds, std::string_view kind) {
+  return static_cast<long>(std::count(kinds.begin(), kinds.end(), kind));
 }
 
 // The kinds of draws.log's entries, in order ("?" for a line that is no entry).

@@ -138,12 +138,8 @@ int main(int argc, char** argv) {
       Problem(k, ledger.problem);
     }
     const std::vector<std::string> kinds = RecordKinds(folder / "draws.log");
-    long draws = 0, interrupted = 0, unreadable = 0;
-    for (const std::string& kind : kinds) {
-      draws += kind == "draw";
-      interrupted += kind == "interrupted";
-      unreadable += kind == "?";
-    }
+    const long draws = CountKind(kinds, "draw"), interrupted = CountKind(kinds, "interrupted"),
+               unreadable = CountKind(kinds, "?");
     if (unreadable > 0) {
       corrupt = true;
       Problem(k, std::to_string(unreadable) + " lines of draws.log are no entries");
@@ -187,12 +183,8 @@ int main(int argc, char** argv) {
   }
 
   const std::vector<std::string> kinds = RecordKinds(folder / "draws.log");
-  long draws = 0, interrupted = 0, starts = 0;
-  for (const std::string& kind : kinds) {
-    draws += kind == "draw";
-    interrupted += kind == "interrupted";
-    starts += kind == "start";
-  }
+  const long draws = CountKind(kinds, "draw"), interrupted = CountKind(kinds, "interrupted"),
+             starts = CountKind(kinds, "start");
   const std::size_t repairs = RecordTexts(folder / "draws.log", "repaired", "damaged").size();
   std::printf(
       "summary: kills %ld, draws %ld (of which %ld by the restarts), corrupt %ld, lost %.0f, extra %.0f, repairs %zu, "

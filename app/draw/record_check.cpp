@@ -107,9 +107,15 @@ Verdict Verify(std::string_view record, const std::optional<Ledger>& ledger, std
   };
   std::unordered_map<std::int64_t, Seen> seen;
   seen.reserve(lines.size());
-  // Sequence numbers skipped so far, with the line after the gap; found later, they were
-  // moved, else removed.
-  std::map<std::int64_t, std::size_t> missing;
+  // Sequence numbers skipped so far, as runs: first number -> last number and the line
+  // after the gap. A number found later was moved (its run keeps the numbers on either
+  // side of it); what is left at the end was removed. Runs, not numbers, so that one
+  // number edited far ahead costs one run, not one report per number skipped.
+  struct Gap {
+    std::int64_t last;
+    std::size_t line;
+  };
+  std::map<std::int64_t, Gap> missing;
   std::int64_t highest = 0;
   std::string previousHash = Sha256Hex({});
   std::optional<Ledger> running;
@@ -135,10 +141,22 @@ Verdict Verify(std::string_view record, const std::optional<Ledger>& ledger, std
     verdict.headSeq = entry.seq;
 
     // The sequence number.
-    if (entry.seq > highest + 1) {
-      for (std::int64_t s = highest + 1; s < entry.seq && missing.size() < 100000; ++s) missing.emplace(s, n);
+    if (entry.seq > highest && entry.seq - highest > 1) {
+      missing.emplace(highest + 1, Gap{entry.seq - 1, n});
     } else if (entry.seq <= highest) {
-      if (missing.erase(entry.seq) > 0)
+      bool wasMissing = false;
+      if (auto at = missing.upper_bound(entry.seq); at != missing.begin()) {
+        --at;
+        const std::int64_t first = at->first;
+        const Gap gap = at->second;
+        if (entry.seq <= gap.last) {
+          wasMissing = true;
+          missing.erase(at);
+          if (first < entry.seq) missing.emplace(first, Gap{entry.seq - 1, gap.line});
+          if (entry.seq < gap.last) missing.emplace(entry.seq + 1, Gap{gap.last, gap.line});
+        }
+      }
+      if (wasMissing)
         verdict.breaks.push_back({n, "moved: entry " + std::to_string(entry.seq) + " stands after entry " +
                                          std::to_string(highest)});
       else
@@ -194,8 +212,10 @@ Verdict Verify(std::string_view record, const std::optional<Ledger>& ledger, std
   }
   // Within a line, what is missing before it comes first.
   std::vector<Break> gaps;
-  for (const auto& [seq, line] : missing)
-    gaps.push_back({line, "removed: entry " + std::to_string(seq) + " is missing before this line"});
+  for (const auto& [first, gap] : missing)
+    gaps.push_back({gap.line, first == gap.last ? "removed: entry " + std::to_string(first) + " is missing before this line"
+                                                : "removed: entries " + std::to_string(first) + " to " +
+                                                      std::to_string(gap.last) + " are missing before this line"});
   verdict.breaks.insert(verdict.breaks.begin(), gaps.begin(), gaps.end());
   std::stable_sort(verdict.breaks.begin(), verdict.breaks.end(),
                    [](const Break& a, const Break& b) { return a.line < b.line; });

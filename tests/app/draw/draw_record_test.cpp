@@ -146,6 +146,14 @@ TEST(DrawRecord, VerifyAcceptsRunsAndClearsAndFindsEveryKindOfTampering) {
   handEdited[6] = 0;
   auto cutOff = lines;  // the last entries removed: only the published head shows it
   cutOff.resize(8);
+  auto removedRun = lines;  // three lines in a row: one report for the run
+  removedRun.erase(removedRun.begin() + 2, removedRun.begin() + 5);
+  auto movedIntoRun = lines;  // entry 4 taken out of a removed run and put at the end
+  const std::string fourth = movedIntoRun[3];
+  movedIntoRun.erase(movedIntoRun.begin() + 2, movedIntoRun.begin() + 5);
+  movedIntoRun.push_back(fourth);
+  auto farAhead = lines;  // a number edited far ahead: one report, not one per number skipped
+  farAhead[12].replace(farAhead[12].find("\"seq\":13"), 8, "\"seq\":9000000000000");
 
   const struct {
     const char* name;
@@ -165,6 +173,13 @@ TEST(DrawRecord, VerifyAcceptsRunsAndClearsAndFindsEveryKindOfTampering) {
       {"jieguo.a edited by hand", record, handEdited, "", {{0, "ledger differs"}}},
       {"entries removed after the head was published", Join(cutOff), ledger, Sha256Hex(lines[12]),
        {{0, "ledger differs"}, {0, "no entry has the head"}}},
+      {"three lines in a row removed", Join(removedRun), ledger, "",
+       {{3, "removed: entries 3 to 5 are missing before this line"}, {3, "ledger differs"}}},
+      {"a line of a removed run moved to the end", Join(movedIntoRun), ledger, "",
+       {{3, "removed: entry 3 is missing"}, {3, "removed: entry 5 is missing"}, {3, "ledger differs"},
+        {11, "moved: entry 4 stands after entry 13"}, {0, "ledger differs"}}},
+      {"a sequence number edited far ahead", Join(farAhead), ledger, "",
+       {{13, "removed: entries 13 to 8999999999999 are missing"}}},
   };
   for (const auto& r : rows) {
     const Verdict verdict = Verify(r.record, r.ledger, r.head);

@@ -1,10 +1,15 @@
 // The fireworks on a real X server: the program runs on Xvfb under a window manager, an
 // egg is clicked with xdotool, and screenshots taken while the effect plays must show
-// sparks and, between them, the prize picture of the main window beneath.
+// sparks and, between them, the prize picture of the main window beneath; a click on
+// "关闭" while the sparks cover the screen reaches the prize display. Once with the window
+// manager alone (the fireworks window cuts its shape from the sparks) and once with a
+// compositing manager beside it (the fireworks window is translucent, 32 bits deep).
 
 #include <QImage>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "tests/app/app_test.h"
@@ -40,12 +45,23 @@ int CountChanged(const QImage& a, const QImage& b) {
   return n;
 }
 
-TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
+class EffectOnX : public ::testing::TestWithParam<bool> {};
+
+TEST_P(EffectOnX, FireworksShowOverThePrizeAndLetClicksThrough) {
+  const bool composited = GetParam();
   zorvel::test::TempFolder folder("zorvel-effect-x");
   const zorvel::test::XServer x(folder);
   if (!x.missing().empty()) GTEST_SKIP() << "needs " << x.missing() << " (scripts/setup-deps installs them)";
   ASSERT_TRUE(x.up()) << zorvel::test::ReadBytes(x.log());
   const std::string display = x.display(), log = x.log();
+  std::optional<zorvel::test::Process> compositor;
+  if (composited) {
+    const std::string xcompmgr = zorvel::test::Which("xcompmgr");
+    if (xcompmgr.empty()) GTEST_SKIP() << "needs xcompmgr (scripts/setup-deps installs it)";
+    compositor.emplace(std::vector<std::string>{xcompmgr}, std::vector<std::string>{"DISPLAY=" + display}, log);
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(compositor->running()) << zorvel::test::ReadBytes(log);
+  }
 
   // The program in a folder of its own: one egg, level one only, a blue prize card.
   const fs::path program = folder / "zorvel";
@@ -127,7 +143,61 @@ TEST(EffectOnX, FireworksShowOverThePrizeOnARealXServer) {
   }
   EXPECT_TRUE(seen) << "best shot: " << bestSparks << " spark pixels, " << bestPrize << " of " << prizeAfter
                     << " prize pixels";
+
+  // "关闭" stands in yellow at the top right of the prize display.
+  QPoint close;
+  int yellow = 0;
+  for (int y = 0; y < screen.height() / 10; ++y)
+    for (int px = screen.width() * 3 / 4; px < screen.width(); ++px) {
+      const QColor p = after.pixelColor(px, y);
+      if (p.red() > 200 && p.green() > 200 && p.blue() < 80) {
+        close += QPoint(px, y);
+        ++yellow;
+      }
+    }
+  ASSERT_GT(yellow, 50) << "\"关闭\" not found at the top right of the prize display";
+  close /= yellow;
+  const auto click = [&](QPoint at) {
+    return x.xdotool({"mousemove", std::to_string(at.x()), std::to_string(at.y()), "click", "1"});
+  };
+  ASSERT_EQ(click(close), 0);
+  std::this_thread::sleep_for(1500ms);
+  const QImage eggs = shot(100);
+  ASSERT_LT(CountNear(eggs, prize, screen), prizeAfter / 10) << "\"关闭\" closes the prize display";
+  const std::vector<zorvel::test::XServer::Window> alone = x.VisibleWindows("zorvel");
+  ASSERT_EQ(alone.size(), 1u) << "only the main window is shown between draws";
+
+  // The second draw: as soon as the sparks show, "关闭" is clicked through them.
+  ASSERT_EQ(click(QPoint(80 + egg.width() / 2, 300 + egg.height() / 2)), 0);
+  bool sparkling = false;
+  for (int i = 0; i < 30 && !sparkling; ++i) {
+    const QImage image = shot(200 + i);
+    sparkling = CountChanged(image, after) > 300 && CountNear(image, prize, screen) > prizeAfter / 2;
+  }
+  ASSERT_TRUE(sparkling) << "no sparks over the prize in the second draw";
+  const std::vector<zorvel::test::XServer::Window> playing = x.VisibleWindows("zorvel");
+  ASSERT_EQ(click(close), 0);
+  const std::vector<zorvel::test::XServer::Window> clicked = x.VisibleWindows("zorvel");
+  ASSERT_EQ(playing.size(), 2u) << "the fireworks window is shown over the main window";
+  ASSERT_EQ(clicked.size(), 2u) << "the fireworks still played when \"关闭\" was clicked";
+  const auto fireworks = std::find_if(playing.begin(), playing.end(),
+                                      [&](const auto& w) { return w.id != alone.front().id; });
+  ASSERT_NE(fireworks, playing.end());
+  EXPECT_EQ(fireworks->width, screen.width());
+  EXPECT_EQ(fireworks->height, screen.height());
+  EXPECT_EQ(fireworks->depth, composited ? 32 : 24) << (composited ? "translucent under a compositing manager"
+                                                                   : "shaped without a compositing manager");
+  std::this_thread::sleep_for(5s);
+  const QImage last = shot(300);
+  EXPECT_LT(CountNear(last, prize, screen), prizeAfter / 10) << "the click closed the prize display beneath the sparks";
+  EXPECT_LT(CountChanged(last, eggs), 300) << "the eggs screen is back as it was once the fireworks ended";
+  EXPECT_EQ(x.VisibleWindows("zorvel").size(), 1u) << "the fireworks window is gone";
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktops, EffectOnX, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "WithCompositingManager" : "WindowManagerAlone";
+                         });
 
 }  // namespace
 }  // namespace zorvel::app::testing

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <thread>
@@ -90,7 +92,7 @@ class XServer {
  public:
   XServer(const TempFolder& folder, const std::string& screen = "1280x800x24")
       : log_(folder / "x.log"), xvfb_(Which("Xvfb")), openbox_(Which("openbox")), xdotool_(Which("xdotool")),
-        import_(Which("import")), xprop_(Which("xprop")) {
+        import_(Which("import")), xprop_(Which("xprop")), xwininfo_(Which("xwininfo")) {
     if (!missing().empty()) return;
     for (int n = 77; n < 140 && number_ == 0; ++n)
       if (!std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
@@ -129,7 +131,7 @@ class XServer {
     std::string names;
     for (const auto& [path, name] : {std::pair{xvfb_, "Xvfb"}, std::pair{openbox_, "openbox"},
                                      std::pair{xdotool_, "xdotool"}, std::pair{import_, "import"},
-                                     std::pair{xprop_, "xprop"}})
+                                     std::pair{xprop_, "xprop"}, std::pair{xwininfo_, "xwininfo"}})
       if (path.empty()) names += std::string(names.empty() ? "" : ", ") + name;
     return names;
   }
@@ -145,6 +147,36 @@ class XServer {
     const int status = RunCommand(command, &said);
     AppendBytes(log_, said);
     return status;
+  }
+
+  // The windows of that class that are shown, with their depth and size (xwininfo).
+  struct Window {
+    std::string id;
+    int depth = 0, width = 0, height = 0;
+  };
+  std::vector<Window> VisibleWindows(const std::string& classname) const {
+    std::string ids;
+    RunCommand("DISPLAY=" + display() + " " + ShellQuote(xdotool_) + " search --onlyvisible --classname " +
+                   ShellQuote(classname),
+               &ids);
+    std::vector<Window> windows;
+    for (std::size_t start = 0; start < ids.size();) {
+      const std::size_t end = std::min(ids.find('\n', start), ids.size());
+      Window w{ids.substr(start, end - start)};
+      start = end + 1;
+      if (w.id.empty() || w.id.find_first_not_of("0123456789") != std::string::npos) continue;
+      std::string info;
+      if (RunCommand("DISPLAY=" + display() + " " + ShellQuote(xwininfo_) + " -id " + w.id, &info) != 0) continue;
+      const auto field = [&](const char* name) {
+        const std::size_t at = info.find(name);
+        return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + std::strlen(name));
+      };
+      w.depth = field("Depth:");
+      w.width = field("Width:");
+      w.height = field("Height:");
+      windows.push_back(w);
+    }
+    return windows;
   }
 
   // The whole screen, written to file and read back (a null picture when that failed).
@@ -164,7 +196,7 @@ class XServer {
     }
   }
 
-  std::string log_, xvfb_, openbox_, xdotool_, import_, xprop_;
+  std::string log_, xvfb_, openbox_, xdotool_, import_, xprop_, xwininfo_;
   int number_ = 0;
   bool up_ = false;
   std::optional<Process> server_, manager_;

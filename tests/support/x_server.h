@@ -80,6 +80,7 @@ class Process {
     waitpid(pid_, nullptr, 0);
   }
   bool running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
@@ -94,13 +95,21 @@ class XServer {
       : log_(folder / "x.log"), xvfb_(Which("Xvfb")), openbox_(Which("openbox")), xdotool_(Which("xdotool")),
         import_(Which("import")), xprop_(Which("xprop")), xwininfo_(Which("xwininfo")) {
     if (!missing().empty()) return;
-    for (int n = 77; n < 140 && number_ == 0; ++n)
-      if (!std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
-          !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-        number_ = n;
+    // Tests that run side by side may pick the same free display. The server takes its
+    // display by writing its process number into the display's lock file; a server that
+    // finds the display taken ends by itself, and the next number is tried.
+    for (int n = 77; n < 140 && number_ == 0; ++n) {
+      const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+      if (std::filesystem::exists(lock) || std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))) continue;
+      server_.emplace(std::vector<std::string>{xvfb_, ":" + std::to_string(n), "-screen", "0", screen, "-nolisten", "tcp"},
+                      std::vector<std::string>{}, log_);
+      for (int i = 0; i < 200 && server_->running() && number_ == 0; ++i) {
+        if (LockOwner(lock) == server_->pid()) number_ = n;
+        else std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      }
+      if (number_ == 0) server_.reset();
+    }
     if (number_ == 0) return;
-    server_.emplace(std::vector<std::string>{xvfb_, display(), "-screen", "0", screen, "-nolisten", "tcp"},
-                    std::vector<std::string>{}, log_);
     for (int i = 0; i < 200 && !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number_)); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
     // The server answers once it has made its screen.
@@ -188,6 +197,16 @@ class XServer {
   }
 
  private:
+  // The process number an X server wrote into a display's lock file, or 0.
+  static pid_t LockOwner(const std::string& lock) {
+    std::string text;
+    if (FILE* f = std::fopen(lock.c_str(), "rb")) {
+      char buffer[32] = {};
+      text.assign(buffer, std::fread(buffer, 1, sizeof buffer - 1, f));
+      std::fclose(f);
+    }
+    return static_cast<pid_t>(std::atoi(text.c_str()));
+  }
   static void AppendBytes(const std::string& path, const std::string& bytes) {
     if (bytes.empty()) return;
     if (FILE* f = std::fopen(path.c_str(), "ab")) {

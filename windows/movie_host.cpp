@@ -137,6 +137,26 @@ void SetX11InputShape(QWidget* window, const QRegion& region) {
   x->flush(connection);
 }
 
+// A translucent X window takes the mouse everywhere until it has an input shape, and a
+// native window made again loses the one it had. The shape of the last frame (none
+// before the first frame) is given again whenever the window is made or shown, before
+// it is mapped, so that no click is caught in the moment before the first frame.
+class InputShapeKeeper : public QObject {
+ public:
+  explicit InputShapeKeeper(QWidget* window) : QObject(window), window_(window) { window->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_ && (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange) &&
+        window_->testAttribute(Qt::WA_WState_Created))
+      SetX11InputShape(window_, InputRegionOf(window_));
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+};
+
 // ---- The frame as a keyed window shows it ----------------------------------------
 
 struct Keyed {
@@ -653,6 +673,10 @@ void SetColourKey(QWidget* window, std::uint32_t colorRef) {
       }
     }
     if (way == SeeThrough::kShape) window->setMask(kNothingShown);
+    if (way == SeeThrough::kAlpha) {
+      new InputShapeKeeper(window);
+      if (window->testAttribute(Qt::WA_WState_Created)) SetX11InputShape(window, InputRegionOf(window));
+    }
   }
   // The movies in it draw their next frame for the new key.
   // (The window classes here carry no meta-object of their own: found by their C++ type.)

@@ -141,7 +141,7 @@ Verdict Verify(std::string_view record, const std::optional<Ledger>& ledger, std
     verdict.headSeq = entry.seq;
 
     // The sequence number.
-    if (entry.seq > highest && entry.seq - highest > 1) {
+    if (entry.seq - highest > 1) {
       missing.emplace(highest + 1, Gap{entry.seq - 1, n});
     } else if (entry.seq <= highest) {
       bool wasMissing = false;

@@ -198,15 +198,7 @@ class XServer {
 
  private:
   // The process number an X server wrote into a display's lock file, or 0.
-  static pid_t LockOwner(const std::string& lock) {
-    std::string text;
-    if (FILE* f = std::fopen(lock.c_str(), "rb")) {
-      char buffer[32] = {};
-      text.assign(buffer, std::fread(buffer, 1, sizeof buffer - 1, f));
-      std::fclose(f);
-    }
-    return static_cast<pid_t>(std::atoi(text.c_str()));
-  }
+  static pid_t LockOwner(const std::string& lock) { return static_cast<pid_t>(std::atoi(ReadBytes(lock).c_str())); }
   static void AppendBytes(const std::string& path, const std::string& bytes) {
     if (bytes.empty()) return;
     if (FILE* f = std::fopen(path.c_str(), "ab")) {
